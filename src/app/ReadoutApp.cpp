@@ -1,0 +1,42 @@
+#include "app/ReadoutApp.h"
+
+#include "app/MainFrame.h"
+#include "app/SignalHandler.h"
+#include "framework/MessageBox.h"
+#include "hardware/EncoderLibrary.h"
+#include "resources/Resources.h"
+
+CReadoutApp::CReadoutApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // Set before the interface is opened: the name titles message boxes and, with the organisation,
+    // names the profile.
+    setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
+    SetRegistryKey(kRegistryKey);
+    setWindowIcon(res::Icon(res::IDR_MAINFRAME));
+}
+
+CReadoutApp::~CReadoutApp() = default;
+
+void CReadoutApp::SetRegistryKey(const char* key) { setOrganizationName(QString::fromUtf8(key)); }
+
+bool CReadoutApp::InitInstance()
+{
+    if (open_encoder() == 1) {
+        fw::AfxMessageBox(QStringLiteral("Encoder interface not found !"));
+        return false;
+    }
+    SetRegistryKey(kRegistryKey);
+
+    m_pMainWnd = std::make_unique<CMainFrame>();
+    m_pMainWnd->LoadFrame(res::IDR_MAINFRAME);
+    app::InstallShutdownSignals(m_pMainWnd.get());
+    m_pMainWnd->show();
+    m_pMainWnd->update();
+    return true;
+}
+
+int CReadoutApp::ExitInstance()
+{
+    m_pMainWnd.reset();
+    return 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The application object: opens the encoder interface and creates the main window.
+
+#include <QApplication>
+#include <memory>
+
+class CMainFrame;
+
+class CReadoutApp : public QApplication
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char* kRegistryKey = "Orvane Electronic Controls Ltd";
+
+    CReadoutApp(int& argc, char** argv);
+    ~CReadoutApp() override;
+
+    // Opens the interface (or reports that there is none), names the profile, creates and shows the
+    // main window. Returns whether to run the event loop.
+    bool InitInstance();
+
+    // After the event loop: destroys the main window (closing the interface and saving every axis's
+    // settings) and returns the program's exit status.
+    int ExitInstance();
+
+    CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
+
+private:
+    void SetRegistryKey(const char* key);
+
+    std::unique_ptr<CMainFrame> m_pMainWnd;
+};

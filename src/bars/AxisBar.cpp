@@ -1,0 +1,100 @@
+#include "bars/AxisBar.h"
+
+#include "bars/AxisProfile.h"
+#include "bars/Scaling.h"
+#include "hardware/EncoderLibrary.h"
+#include "hardware/Flags.h"
+#include "hardware/Registers.h"
+#include "resources/Resources.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+
+CAxisBar::CAxisBar() : fw::CDialogBar(res::IDD_AXISBAR) {}
+
+CAxisBar::~CAxisBar()
+{
+    if (m_nChannel >= 0)
+        profile::SaveAxisSettings(*this);
+}
+
+bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID, int16_t nChannel)
+{
+    m_nChannel = nChannel;
+    profile::LoadAxisSettings(*this);
+    RecalcScaling();
+    m_nEncoderType = read_encoder(REG_ENCODER_TYPE, m_nChannel);
+    write_encoder(REG_MODE, m_nChannel, static_cast<int32_t>(m_dwMode));
+    m_bModePending = false;
+    m_bMrk = hw::ReadFlag(REG_MRK, m_nChannel);
+
+    if (!fw::CDialogBar::Create(parent, nIDTemplate, nStyle, nID))
+        return false;
+    SetDlgItemText(res::IDC_NAME, m_strName);
+    const auto connectButton = [this](int id, void (CAxisBar::*handler)()) {
+        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
+            connect(button, &QAbstractButton::clicked, this, handler);
+    };
+    connectButton(res::IDC_SETUP, &CAxisBar::OnSetup);
+    connectButton(res::IDC_STATUS, &CAxisBar::OnStatus);
+    connectButton(res::IDC_ZERO, &CAxisBar::OnZero);
+    connectButton(res::IDC_MRK, &CAxisBar::OnMrk);
+    UpdateCmdUI();
+    return true;
+}
+
+void CAxisBar::RecalcScaling()
+{
+    m_dResolution = m_dPitch / m_dCount;
+    m_nDecimals = scaling::Decimals(m_dResolution);
+}
+
+void CAxisBar::Refresh()
+{
+    if (m_bModePending)
+        write_encoder(REG_MODE, m_nChannel, static_cast<int32_t>(m_dwMode));
+    else
+        m_dwMode = static_cast<uint32_t>(read_encoder(REG_MODE, m_nChannel));
+    m_bModePending = false;
+
+    const double resolution = m_dPitch / m_dCount;
+    m_dIncremental = read_encoder(REG_INCREMENTAL, m_nChannel) * resolution;
+    m_dAbsolute = read_encoder(REG_ABSOLUTE, m_nChannel) * resolution;
+    m_dMarker = read_encoder(REG_MARKER, m_nChannel) * resolution;
+    m_dProbe = read_encoder(REG_PROBE, m_nChannel) * resolution;
+
+    m_bMrk = hw::ReadFlag(REG_MRK, m_nChannel);
+    m_nStatusInputs = read_encoder(REG_STATUS_INPUTS, m_nChannel);
+    m_nStatusErrors = read_encoder(REG_STATUS_ERRORS, m_nChannel);
+
+    if (!IsCreated())
+        return;
+    SetDlgItemText(res::IDC_NAME, m_strName);
+    SetDlgItemText(res::IDC_INCREMENTAL, scaling::FormatValue(m_dIncremental, m_nDecimals));
+    SetDlgItemText(res::IDC_ABSOLUTE, scaling::FormatValue(m_dAbsolute, m_nDecimals));
+    SetDlgItemText(res::IDC_MARKER, scaling::FormatValue(m_dMarker, m_nDecimals));
+    SetDlgItemText(res::IDC_PROBE, scaling::FormatValue(m_dProbe, m_nDecimals));
+    UpdateCmdUI();
+}
+
+void CAxisBar::OnSetup()
+{
+    // The Axis Properties dialog edits the record; the scaling follows whatever it returned.
+    RecalcScaling();
+}
+
+void CAxisBar::OnStatus() {}
+
+void CAxisBar::OnZero() { write_encoder(REG_INCREMENTAL, m_nChannel, 0); }
+
+void CAxisBar::OnMrk()
+{
+    m_bMrk = hw::ToggleFlag(REG_MRK, m_nChannel, m_bMrk);
+    UpdateCmdUI();
+}
+
+void CAxisBar::UpdateCmdUI()
+{
+    if (auto* check = qobject_cast<QCheckBox*>(GetDlgItem(res::IDC_MRK)))
+        check->setChecked(m_bMrk);
+}

@@ -1,0 +1,44 @@
+#include "bars/Scaling.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace scaling {
+
+namespace {
+constexpr int kMaxDecimals = 15;
+constexpr int kFieldWidth = 10;
+
+QString FormatFixed(double value, int precision)
+{
+    // Wide enough for the largest double in fixed notation with the largest precision.
+    std::array<char, 400> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, precision);
+    if (result.ec != std::errc())
+        return QStringLiteral("?");
+    return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
+}
+} // namespace
+
+int Decimals(double resolution)
+{
+    if (!std::isfinite(resolution) || resolution == 0.0)
+        return 0;
+    const double exact = -std::log10(std::fabs(resolution));
+    const double nearest = std::round(exact);
+    // A power of ten whose logarithm came out a hair above its integer still counts as that integer.
+    const double decimals = std::fabs(exact - nearest) < 1e-9 ? nearest : std::ceil(exact);
+    return decimals > kMaxDecimals ? kMaxDecimals : static_cast<int>(decimals);
+}
+
+QString FormatValue(double value, int decimals)
+{
+    const int precision = decimals < 0 ? 6 : qMin(decimals, kMaxDecimals);
+    return FormatFixed(value, precision).rightJustified(kFieldWidth, QLatin1Char(' '));
+}
+
+QString FormatFixed6(double value) { return FormatFixed(value, 6); }
+
+} // namespace scaling

@@ -1,0 +1,20 @@
+#pragma once
+// Scaling of raw encoder counts into the operator's units, and the texts the readout shows.
+
+#include <QString>
+
+namespace scaling {
+
+// Decimals shown for a resolution: the smallest integer not less than -log10(|resolution|). Exact
+// powers of ten give exactly their number of decimals. A zero or non-finite resolution gives 0; the
+// result is never more than 15.
+int Decimals(double resolution);
+
+// printf's "%10.*lf" in the "C" locale, whatever the operator's locale: at least ten characters,
+// right-justified, `decimals` digits after the point; a negative precision gives six decimals.
+QString FormatValue(double value, int decimals);
+
+// printf's "%lf" in the "C" locale: fixed notation, six decimals.
+QString FormatFixed6(double value);
+
+} // namespace scaling

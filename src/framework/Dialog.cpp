@@ -1,0 +1,176 @@
+#include "framework/Dialog.h"
+
+#include "framework/DataExchange.h"
+#include "framework/MessageBox.h"
+#include "resources/Resources.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimerEvent>
+
+namespace fw {
+
+CDialog::CDialog(int nIDTemplate, QWidget* pParent) : QDialog(pParent), m_nIDTemplate(nIDTemplate)
+{
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+}
+
+CDialog::~CDialog()
+{
+    for (const auto& [id, qtId] : m_timers)
+        killTimer(qtId);
+}
+
+bool CDialog::Create()
+{
+    if (m_bCreated)
+        return true;
+    const DialogTemplate* tmpl = res::Dialog(m_nIDTemplate);
+    if (!tmpl)
+        return false;
+    BuildTemplate(this, *tmpl, m_controls);
+    if (auto* ok = qobject_cast<QPushButton*>(GetDlgItem(IDOK)))
+        connect(ok, &QPushButton::clicked, this, &CDialog::OnOK);
+    if (auto* cancel = qobject_cast<QPushButton*>(GetDlgItem(IDCANCEL)))
+        connect(cancel, &QPushButton::clicked, this, &CDialog::OnCancel);
+    if (OnCreate() == -1)
+        return false;
+    m_bCreated = true;
+    m_bEnded = false;
+    OnInitDialog();
+    return true;
+}
+
+int CDialog::DoModal()
+{
+    if (!parentWidget()) {
+        QWidget* owner = QApplication::activeModalWidget();
+        if (!owner)
+            owner = QApplication::activeWindow();
+        if (owner && owner != this)
+            setParent(owner, windowFlags());
+    }
+    if (!Create())
+        return -1;
+    const int result = exec();
+    // The dialog belongs to its opener's stack frame, never to the owner window's children.
+    setParent(nullptr, windowFlags());
+    return result;
+}
+
+bool CDialog::UpdateData(bool bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return !dx.Failed();
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+bool CDialog::OnInitDialog()
+{
+    for (QWidget* widget : m_controls.All()) {
+        auto* combo = qobject_cast<QComboBox*>(widget);
+        if (!combo)
+            continue;
+        const QSignalBlocker block(combo);
+        for (const char* item : res::ListInit(m_nIDTemplate, widget->property("controlId").toInt()))
+            combo->addItem(QString::fromUtf8(item));
+        combo->setCurrentIndex(-1);
+    }
+    UpdateData(false);
+    for (QWidget* widget : m_controls.All()) {
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() && !widget->isHidden()) {
+            widget->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
+    return true;
+}
+
+void CDialog::OnOK()
+{
+    if (UpdateData(true))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::EndDialog(int nResult) { QDialog::done(nResult); }
+
+void CDialog::accept() { OnOK(); }
+void CDialog::reject() { OnCancel(); }
+
+void CDialog::done(int r)
+{
+    QDialog::done(r);
+    if (!m_bEnded) {
+        m_bEnded = true;
+        OnDestroy();
+    }
+}
+
+void CDialog::SetTimer(int nIDEvent, int nElapseMs)
+{
+    KillTimer(nIDEvent);
+    if (const int qtId = startTimer(nElapseMs); qtId != 0)
+        m_timers[nIDEvent] = qtId;
+}
+
+void CDialog::KillTimer(int nIDEvent)
+{
+    if (const auto it = m_timers.find(nIDEvent); it != m_timers.end()) {
+        killTimer(it->second);
+        m_timers.erase(it);
+    }
+}
+
+void CDialog::OnTimer(int) {}
+
+void CDialog::timerEvent(QTimerEvent* event)
+{
+    for (const auto& [id, qtId] : m_timers) {
+        if (qtId == event->timerId()) {
+            OnTimer(id);
+            return;
+        }
+    }
+    QDialog::timerEvent(event);
+}
+
+void CDialog::OnKillFocus(int nID, std::function<void()> handler)
+{
+    if (QWidget* control = GetDlgItem(nID)) {
+        control->installEventFilter(this);
+        m_killFocusHandlers[control] = std::move(handler);
+    }
+}
+
+bool CDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && !m_bReportingFailure && isVisible()) {
+        if (const auto it = m_killFocusHandlers.find(watched); it != m_killFocusHandlers.end()) {
+            const auto handler = it->second;
+            handler();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CDialog::ReportFailure(const QString& message, QWidget* control)
+{
+    m_bReportingFailure = true;
+    AfxMessageBox(message);
+    if (control) {
+        control->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->selectAll();
+    }
+    m_bReportingFailure = false;
+}
+
+} // namespace fw

@@ -1,0 +1,48 @@
+#include "framework/DialogBar.h"
+
+#include "framework/FrameWnd.h"
+#include "resources/Resources.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace fw {
+
+CDialogBar::CDialogBar(int nDefaultTemplate) : m_nTemplate(nDefaultTemplate) {}
+
+bool CDialogBar::Create(QWidget* parent, int nIDTemplate, unsigned /*nStyle*/, int nID)
+{
+    const DialogTemplate* tmpl = res::Dialog(nIDTemplate);
+    if (!tmpl || m_bCreated)
+        return false;
+    m_nTemplate = nIDTemplate;
+    setProperty("barId", nID);
+    BuildTemplate(this, *tmpl, m_controls);
+    if (auto* frame = qobject_cast<CFrameWnd*>(parent))
+        frame->DockControlBar(this);
+    else
+        setParent(parent);
+    m_bCreated = true;
+    show();
+    return true;
+}
+
+void CDialogBar::SetDlgItemText(int id, const QString& text)
+{
+    QWidget* item = GetDlgItem(id);
+    if (auto* label = qobject_cast<QLabel*>(item))
+        label->setText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(item))
+        edit->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(item))
+        button->setText(text);
+}
+
+QSize CDialogBar::CalcFixedLayout() const
+{
+    const DialogTemplate* tmpl = res::Dialog(m_nTemplate);
+    return tmpl ? TemplatePixelSize(*tmpl) : QSize();
+}
+
+} // namespace fw

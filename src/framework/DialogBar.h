@@ -1,0 +1,36 @@
+#pragma once
+// A control bar built from a dialog template, stacked in its frame in creation order.
+
+#include "framework/TemplateBuilder.h"
+
+#include <QSize>
+#include <QWidget>
+
+namespace fw {
+
+class CDialogBar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `nDefaultTemplate` gives the bar its size before its window is created.
+    explicit CDialogBar(int nDefaultTemplate);
+
+    // Builds the bar's controls from template `nIDTemplate` and docks the bar in `parent` (a frame
+    // stacks it below the bars created before it). Returns false when the template does not exist.
+    bool Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID);
+
+    bool IsCreated() const { return m_bCreated; }
+    QWidget* GetDlgItem(int id) const { return m_controls.Item(id); }
+    void SetDlgItemText(int id, const QString& text);
+
+    // The bar's fixed size: its template's size in pixels.
+    QSize CalcFixedLayout() const;
+
+private:
+    int m_nTemplate;
+    bool m_bCreated = false;
+    CControlMap m_controls;
+};
+
+} // namespace fw

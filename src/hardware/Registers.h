@@ -1,0 +1,24 @@
+#pragma once
+// Register numbers of the encoder interface library, in register order.
+
+enum EncoderRegister : int {
+    REG_AXIS_COUNT = 1,      // card-wide: number of encoder channels (low 16 bits, signed)
+    REG_BOARD_COUNT = 7,     // card-wide: number of boards; 0 = derive from the channel count
+    REG_MODE = 11,           // channel: mode word
+    REG_ENCODER_TYPE = 13,   // channel: 1 = SSI absolute, 0 = incremental quadrature
+    REG_STATUS_INPUTS = 14,  // channel: input status word
+    REG_STATUS_ERRORS = 15,  // channel: error status word
+    REG_MRK = 23,            // channel: "Mrk" flag
+    REG_INCREMENTAL = 40,    // channel: incremental count, signed; writing 0 zeroes it
+    REG_MARKER = 41,         // channel: marker value, signed
+    REG_PROBE = 46,          // channel: probe value, signed
+    REG_ABSOLUTE = 47,       // channel: absolute position, signed
+    REG_PRB = 93,            // board: "Prb" flag
+    REG_FS = 99,             // board: "Fs" flag
+};
+
+// Encoder types as REG_ENCODER_TYPE reports them.
+enum EncoderType : int {
+    ENCODER_INCREMENTAL = 0,
+    ENCODER_SSI = 1,
+};

@@ -1,0 +1,55 @@
+// String, menu and icon resources.
+
+#include "resources/Resources.h"
+
+// The compiled-in resource file lives in a static library: register it before the first use.
+static void InitResources() { Q_INIT_RESOURCE(resources); }
+
+namespace res {
+namespace {
+
+struct StringEntry
+{
+    int id;
+    const char* text;
+};
+
+constexpr StringEntry kStrings[] = {
+    {IDR_MAINFRAME, "Orvane001 - Digital Readout"},
+    {AFX_IDS_APP_TITLE, "Orvane 001 - Digital Readout"},
+};
+
+constexpr MenuItem kFileMenu[] = {{"E&xit", ID_APP_EXIT}};
+constexpr MenuPopup kMainMenu[] = {{"&File", kFileMenu}};
+
+} // namespace
+
+QString String(int id)
+{
+    for (const StringEntry& entry : kStrings) {
+        if (entry.id == id)
+            return QString::fromUtf8(entry.text);
+    }
+    return {};
+}
+
+std::span<const MenuPopup> Menu(int id)
+{
+    if (id == IDR_MAINFRAME)
+        return kMainMenu;
+    return {};
+}
+
+QIcon Icon(int id)
+{
+    QIcon icon;
+    if (id == IDR_MAINFRAME) {
+        static const bool initialised = (InitResources(), true);
+        Q_UNUSED(initialised);
+        icon.addFile(QStringLiteral(":/icons/orvane-readout-16.png"), QSize(16, 16));
+        icon.addFile(QStringLiteral(":/icons/orvane-readout-32.png"), QSize(32, 32));
+    }
+    return icon;
+}
+
+} // namespace res
