@@ -2,6 +2,8 @@
 
 #include "bars/AxisProfile.h"
 #include "bars/Scaling.h"
+#include "dialogs/AxisPropertiesDlg.h"
+#include "dialogs/AxisStatusDlgs.h"
 #include "hardware/EncoderLibrary.h"
 #include "hardware/Flags.h"
 #include "hardware/Registers.h"
@@ -79,11 +81,26 @@ void CAxisBar::Refresh()
 
 void CAxisBar::OnSetup()
 {
-    // The Axis Properties dialog edits the record; the scaling follows whatever it returned.
+    CAxisPropertiesDlg dlg(nullptr);
+    dlg.m_pAxis = this;
+    dlg.DoModal();
+    // The dialog edits the record directly: the scaling follows whatever it returned.
     RecalcScaling();
 }
 
-void CAxisBar::OnStatus() {}
+void CAxisBar::OnStatus()
+{
+    // Only type 0 is incremental here; every other value the card reports gets the SSI dialog.
+    if (m_nEncoderType != ENCODER_INCREMENTAL) {
+        CSsiStatusDlg dlg(nullptr);
+        dlg.m_pAxis = this;
+        dlg.DoModal();
+    } else {
+        CIncStatusDlg dlg(nullptr);
+        dlg.m_pAxis = this;
+        dlg.DoModal();
+    }
+}
 
 void CAxisBar::OnZero() { write_encoder(REG_INCREMENTAL, m_nChannel, 0); }
 

@@ -1,0 +1,9 @@
+#include <QTest>
+
+class TestDataexchange : public QObject
+{
+    Q_OBJECT
+};
+
+QTEST_MAIN(TestDataexchange)
+#include "test_dataexchange.moc"
