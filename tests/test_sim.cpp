@@ -10,7 +10,9 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -30,7 +32,10 @@ int16_t OpenWith(const QStringList& env)
     return open_encoder();
 }
 
-uint32_t Bits(unsigned length) { return length >= 32 ? 0xFFFFFFFFu : (1u << length) - 1u; }
+uint32_t Bits(unsigned length)
+{
+    return length >= 32 ? 0xFFFFFFFFu : (1u << length) - 1u;
+}
 
 uint32_t SsiMode(unsigned length, int reversed, int gray)
 {
@@ -43,6 +48,12 @@ int32_t ReadSsi(int16_t channel, uint32_t mode)
 {
     write_encoder(REG_MODE, channel, static_cast<int32_t>(mode));
     return read_encoder(REG_ABSOLUTE, channel);
+}
+
+// The stretch of 1000 counts between two index positions that `position` lies in.
+int64_t IndexCell(int32_t position)
+{
+    return (int64_t{position} - ((position % 1000) + 1000) % 1000) / 1000;
 }
 
 // Distance from `value` to the nearest multiple of `step`.
@@ -61,28 +72,35 @@ class TestSim : public QObject
 private slots:
     void cleanup() { close_encoder(); }
 
-    void cardCounts_data()
+    void openAndCounts_data()
     {
         QTest::addColumn<QStringList>("env");
+        QTest::addColumn<int>("opened");
         QTest::addColumn<int>("channels");
         QTest::addColumn<int>("boards");
-        QTest::newRow("defaults") << QStringList{} << 6 << 2;
-        QTest::newRow("zero") << QStringList{"CHANNELS=0", "BOARDS=0"} << 0 << 0;
-        QTest::newRow("negative") << QStringList{"CHANNELS=-1", "BOARDS=-1"} << -1 << -1;
-        QTest::newRow("thirteen") << QStringList{"CHANNELS=13", "BOARDS=3"} << 13 << 3;
-        QTest::newRow("beyond 16 bits") << QStringList{"CHANNELS=70000", "BOARDS=70000"} << 70000 << 70000;
-        QTest::newRow("hex, sign, spaces") << QStringList{"CHANNELS=0x10", "BOARDS= +4 "} << 16 << 4;
+        QTest::newRow("defaults") << QStringList{} << 0 << 6 << 2;
+        QTest::newRow("zero") << QStringList{"CHANNELS=0", "BOARDS=0"} << 0 << 0 << 0;
+        QTest::newRow("negative") << QStringList{"CHANNELS=-1", "BOARDS=-1"} << 0 << -1 << -1;
+        QTest::newRow("thirteen") << QStringList{"CHANNELS=13", "BOARDS=3"} << 0 << 13 << 3;
+        QTest::newRow("beyond 16 bits")
+            << QStringList{"CHANNELS=70000", "BOARDS=70000"} << 0 << 70000 << 70000;
+        QTest::newRow("hex, sign, spaces") << QStringList{"CHANNELS=0x10", "BOARDS= +4 "} << 0 << 16 << 4;
+        QTest::newRow("absent: nothing to read") << QStringList{"ABSENT=1"} << 1 << 0 << 0;
+        QTest::newRow("absent 0") << QStringList{"ABSENT=0"} << 0 << 6 << 2;
+        QTest::newRow("absent 2") << QStringList{"ABSENT=2"} << 0 << 6 << 2;
     }
 
-    void cardCounts()
+    void openAndCounts()
     {
         QFETCH(QStringList, env);
+        QFETCH(int, opened);
         QFETCH(int, channels);
         QFETCH(int, boards);
-        QCOMPARE(OpenWith(env), 0);
+        QCOMPARE(OpenWith(env), opened);
         QCOMPARE(read_encoder(REG_AXIS_COUNT, 0), channels);
         QCOMPARE(read_encoder(REG_BOARD_COUNT, 0), boards);
         QCOMPARE(read_encoder(REG_AXIS_COUNT, 1), 0); // card-wide registers live at index 0 only
+        write_encoder(REG_MODE, 0, 1);
     }
 
     void encoderTypes_data()
@@ -109,50 +127,29 @@ private slots:
         QCOMPARE(read_encoder(REG_ENCODER_TYPE, static_cast<int16_t>(channel)), type);
     }
 
-    void absent_data()
-    {
-        QTest::addColumn<QStringList>("env");
-        QTest::addColumn<int>("result");
-        QTest::newRow("unset") << QStringList{} << 0;
-        QTest::newRow("1") << QStringList{"ABSENT=1"} << 1;
-        QTest::newRow("0") << QStringList{"ABSENT=0"} << 0;
-        QTest::newRow("2") << QStringList{"ABSENT=2"} << 0;
-    }
-
-    void absent()
-    {
-        QFETCH(QStringList, env);
-        QFETCH(int, result);
-        QCOMPARE(OpenWith(env), result);
-        QCOMPARE(read_encoder(REG_AXIS_COUNT, 0), result == 1 ? 0 : 6); // no card, nothing to read
-        write_encoder(REG_MODE, 0, 1);
-    }
-
     void badValues_data()
     {
-        QTest::addColumn<QString>("variable");
-        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("setting");
         QTest::addColumn<int>("reg");
         QTest::addColumn<int>("index");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("channels text") << "CHANNELS" << "abc" << 1 << 0 << 6;
-        QTest::newRow("channels too big") << "CHANNELS" << "99999999999" << 1 << 0 << 6;
-        QTest::newRow("channels bare 0x") << "CHANNELS" << "0x" << 1 << 0 << 6;
-        QTest::newRow("boards trailing text") << "BOARDS" << "2 boards" << 7 << 0 << 2;
-        QTest::newRow("types bad entry") << "TYPES" << "1,x,1" << 13 << 0 << 0;
-        QTest::newRow("types empty entry") << "TYPES" << "1,,1" << 13 << 3 << 1;
-        QTest::newRow("set bad entry") << "SET" << "500:0=7,oops" << 500 << 0 << 0;
-        QTest::newRow("set index beyond 16 bits") << "SET" << "500:1=2,500:70000=1" << 500 << 1 << 0;
-        QTest::newRow("set value beyond 32 bits") << "SET" << "500:0=0x1FFFFFFFF" << 500 << 0 << 0;
-        QTest::newRow("absent text") << "ABSENT" << "yes" << 1 << 0 << 6;
-        QTest::newRow("motion text") << "MOTION" << "off" << 1 << 0 << 6;
-        QTest::newRow("trace unwritable") << "TRACE" << "/nonexistent/dir/trace.txt" << 1 << 0 << 6;
+        QTest::addColumn<int>("expected"); // the default in force
+        QTest::newRow("channels text") << "CHANNELS=abc" << 1 << 0 << 6;
+        QTest::newRow("channels too big") << "CHANNELS=99999999999" << 1 << 0 << 6;
+        QTest::newRow("channels bare 0x") << "CHANNELS=0x" << 1 << 0 << 6;
+        QTest::newRow("boards trailing text") << "BOARDS=2 boards" << 7 << 0 << 2;
+        QTest::newRow("types bad entry") << "TYPES=1,x,1" << 13 << 0 << 0;
+        QTest::newRow("types empty entry") << "TYPES=1,,1" << 13 << 3 << 1;
+        QTest::newRow("set bad entry") << "SET=500:0=7,oops" << 500 << 0 << 0;
+        QTest::newRow("set index beyond 16 bits") << "SET=500:1=2,500:70000=1" << 500 << 1 << 0;
+        QTest::newRow("set value beyond 32 bits") << "SET=500:0=0x1FFFFFFFF" << 500 << 0 << 0;
+        QTest::newRow("absent text") << "ABSENT=yes" << 1 << 0 << 6;
+        QTest::newRow("motion text") << "MOTION=off" << 1 << 0 << 6;
+        QTest::newRow("trace unwritable") << "TRACE=/nonexistent/dir/trace.txt" << 1 << 0 << 6;
     }
 
     void badValues()
     {
-        QFETCH(QString, variable);
-        QFETCH(QString, value);
+        QFETCH(QString, setting);
         QFETCH(int, reg);
         QFETCH(int, index);
         QFETCH(int, expected);
@@ -163,7 +160,7 @@ private slots:
         const int saved = dup(STDERR_FILENO);
         std::FILE* capture = std::fopen(QFile::encodeName(path).constData(), "w");
         dup2(fileno(capture), STDERR_FILENO);
-        const int16_t opened = OpenWith({QStringLiteral("MOTION=0"), variable + u'=' + value});
+        const int16_t opened = OpenWith({QStringLiteral("MOTION=0"), setting});
         std::fflush(stderr);
         dup2(saved, STDERR_FILENO);
         close(saved);
@@ -173,9 +170,11 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString message = QString::fromLocal8Bit(file.readAll());
         QCOMPARE(message.count(u'\n'), 1);
-        QVERIFY2(message.startsWith(QStringLiteral("ivrlib32 (simulated): ENCODER_SIM_") + variable + u'=' +
-                                    u'"' + value + u'"'),
-                 qPrintable(message));
+        const QString name = setting.section(u'=', 0, 0);
+        const QString quoted = u'"' + setting.section(u'=', 1) + u'"';
+        QVERIFY2(
+            message.startsWith(QStringLiteral("ivrlib32 (simulated): ENCODER_SIM_") + name + u'=' + quoted),
+            qPrintable(message));
         QCOMPARE(opened, 0);
         QCOMPARE(read_encoder(reg, static_cast<int16_t>(index)), expected);
     }
@@ -206,7 +205,7 @@ private slots:
         QFETCH(int, index);
         QFETCH(int, expected);
         QFETCH(int, waitMs);
-        QCOMPARE(OpenWith({u"SET=" + set}), 0);
+        QCOMPARE(OpenWith({QStringLiteral("SET=") + set}), 0);
         QCOMPARE(read_encoder(reg, static_cast<int16_t>(index)), expected);
         QThread::msleep(static_cast<unsigned long>(waitMs));
         QCOMPARE(read_encoder(reg, static_cast<int16_t>(index)), expected);
@@ -298,11 +297,12 @@ private slots:
     {
         QFETCH(QString, set);
         QFETCH(int, value);
-        QCOMPARE(OpenWith(set.isEmpty() ? QStringList{} : QStringList{u"SET=" + set}), 0);
+        QCOMPARE(OpenWith(set.isEmpty() ? QStringList{} : QStringList{QStringLiteral("SET=") + set}), 0);
         QThread::msleep(50);
         write_encoder(REG_INCREMENTAL, 0, value);
         const int32_t start = read_encoder(REG_INCREMENTAL, 0);
-        QVERIFY(std::abs(static_cast<int32_t>(static_cast<uint32_t>(start) - static_cast<uint32_t>(value))) < 10);
+        QVERIFY(std::abs(static_cast<int32_t>(static_cast<uint32_t>(start) - static_cast<uint32_t>(value))) <
+                10);
         QThread::msleep(100);
         QVERIFY(read_encoder(REG_INCREMENTAL, 0) != start); // the count goes on from the new value
     }
@@ -327,8 +327,10 @@ private slots:
 
         QCOMPARE(OpenWith({}), 0);
         write_encoder(REG_MODE, 4, static_cast<int32_t>(SsiMode(length, 1, 0)));
-        for (int sample = 0; sample < 10; ++sample, QThread::msleep(10))
+        for (int sample = 0; sample < 10; ++sample) {
             QCOMPARE(static_cast<uint32_t>(read_encoder(REG_ABSOLUTE, 4)) & ~Bits(length), 0u);
+            QThread::msleep(10);
+        }
     }
 
     void inputs_data()
@@ -386,23 +388,30 @@ private slots:
     void markerLatch_data()
     {
         QTest::addColumn<int>("mrk");
+        QTest::addColumn<bool>("late"); // Mrk set only once the index has been passed
         QTest::addColumn<bool>("latches");
-        QTest::newRow("Mrk 1") << 1 << true;
-        QTest::newRow("Mrk 0") << 0 << false;
-        QTest::newRow("Mrk 2 is not on") << 2 << false;
+        QTest::newRow("Mrk 1") << 1 << false << true;
+        QTest::newRow("Mrk 0") << 0 << false << false;
+        QTest::newRow("Mrk 2 is not on") << 2 << false << false;
+        QTest::newRow("Mrk 1 set after the index") << 1 << true << false;
     }
 
     void markerLatch()
     {
         QFETCH(int, mrk);
+        QFETCH(bool, late);
         QFETCH(bool, latches);
         QCOMPARE(OpenWith({}), 0);
         write_encoder(REG_INCREMENTAL, 0, 0);
         write_encoder(REG_MARKER, 0, kSentinel);
-        write_encoder(REG_MRK, 0, mrk);
+        if (!late)
+            write_encoder(REG_MRK, 0, mrk);
         // Wait until channel 0 has passed an index position (every 1000 counts).
-        const int32_t start = read_encoder(REG_ABSOLUTE, 0) / 1000;
-        QTRY_VERIFY_WITH_TIMEOUT(read_encoder(REG_ABSOLUTE, 0) / 1000 != start, 3000);
+        const int64_t start = IndexCell(read_encoder(REG_ABSOLUTE, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(IndexCell(read_encoder(REG_ABSOLUTE, 0)) != start, 3000);
+        QThread::msleep(20); // well past it, not just rounded onto it
+        if (late)
+            write_encoder(REG_MRK, 0, mrk);
         const int32_t marker = read_encoder(REG_MARKER, 0);
         QCOMPARE(marker != kSentinel, latches);
         if (latches) { // the count at an index position
@@ -453,8 +462,8 @@ private slots:
         QTest::newRow("read mode") << false << 11 << 0 << 0 << "read 11 0 -> 402786304";
         QTest::newRow("read negative index") << false << 500 << -32768 << 0 << "read 500 -32768 -> 0";
         QTest::newRow("write negative") << true << 40 << 2 << -5 << "write 40 2 -5";
-        QTest::newRow("write extremes") << true << INT32_MIN << 32767 << INT32_MIN
-                                        << "write -2147483648 32767 -2147483648";
+        QTest::newRow("write extremes")
+            << true << INT32_MIN << 32767 << INT32_MIN << "write -2147483648 32767 -2147483648";
     }
 
     void trace()
@@ -466,7 +475,7 @@ private slots:
         QFETCH(QString, line);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("trace.txt"));
-        QCOMPARE(OpenWith({"MOTION=0", u"TRACE=" + path}), 0);
+        QCOMPARE(OpenWith({"MOTION=0", QStringLiteral("TRACE=") + path}), 0);
         if (write)
             write_encoder(reg, static_cast<int16_t>(index), value);
         else
@@ -474,13 +483,14 @@ private slots:
         close_encoder();
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromLatin1(file.readAll()), u"open -> 0\n" + line + u"\nclose\n");
+        QCOMPARE(QString::fromLatin1(file.readAll()),
+                 QStringLiteral("open -> 0\n") + line + QStringLiteral("\nclose\n"));
     }
 
     void traceAcrossOpens()
     {
         QTemporaryDir dir;
-        const QString trace = u"TRACE=" + dir.filePath(QStringLiteral("trace.txt"));
+        const QString trace = QStringLiteral("TRACE=") + dir.filePath(QStringLiteral("trace.txt"));
         QCOMPARE(OpenWith({trace}), 0);
         close_encoder();
         read_encoder(REG_AXIS_COUNT, 0); // after the close: no card, still traced
@@ -491,5 +501,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestSim)
+QTEST_GUILESS_MAIN(TestSim)
 #include "test_sim.moc"

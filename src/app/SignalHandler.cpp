@@ -31,9 +31,10 @@ void InstallShutdownSignals(QWidget* window)
 {
     if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
-    for (int fd : g_signalPipe)
+    for (int fd : g_signalPipe) {
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    ::fcntl(g_signalPipe[0], F_SETFL, O_NONBLOCK);
+        ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    }
 
     auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, window);
     QPointer<QWidget> target(window);

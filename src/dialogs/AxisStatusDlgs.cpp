@@ -1,8 +1,93 @@
 #include "dialogs/AxisStatusDlgs.h"
 
 #include "bars/AxisBar.h"
+#include "framework/DataExchange.h"
+#include "hardware/ModeWord.h"
 #include "resources/Resources.h"
 
-CIncStatusDlg::CIncStatusDlg(QWidget* pParent) : fw::CDialog(res::IDD_INC_STATUS, pParent) {}
+using hw::StatusBit;
 
-CSsiStatusDlg::CSsiStatusDlg(QWidget* pParent) : fw::CDialog(res::IDD_SSI_STATUS, pParent) {}
+CAxisStatusDlg::CAxisStatusDlg(int nIDTemplate, QWidget* pParent) : fw::CDialog(nIDTemplate, pParent)
+{
+    // OK, Esc and the close box end the dialog without passing through done(): the end of the dialog
+    // is taken from its finished() signal, so the timer stops however it was closed.
+    connect(this, &QDialog::finished, this, [this] { OnDestroy(); });
+}
+
+int CAxisStatusDlg::OnCreate()
+{
+    if (fw::CDialog::OnCreate() == -1)
+        return -1;
+    m_bWindowAlive = true;
+    SetTimer(kStatusTimer, kStatusPeriodMs);
+    return 0;
+}
+
+void CAxisStatusDlg::OnDestroy()
+{
+    if (!m_bWindowAlive)
+        return;
+    m_bWindowAlive = false;
+    fw::CDialog::OnDestroy();
+    KillTimer(kStatusTimer);
+}
+
+CIncStatusDlg::CIncStatusDlg(QWidget* pParent) : CAxisStatusDlg(res::IDD_INC_STATUS, pParent) {}
+
+void CIncStatusDlg::DoDataExchange(fw::CDataExchange* pDX)
+{
+    CAxisStatusDlg::DoDataExchange(pDX);
+    fw::DDX_Check(pDX, res::IDC_INC_A, m_bA);
+    fw::DDX_Check(pDX, res::IDC_INC_B, m_bB);
+    fw::DDX_Check(pDX, res::IDC_INC_LIMIT1, m_bLimit1);
+    fw::DDX_Check(pDX, res::IDC_INC_M, m_bM);
+    fw::DDX_Check(pDX, res::IDC_INC_Z, m_bZ);
+    fw::DDX_Check(pDX, res::IDC_INC_LIMIT0, m_bLimit0);
+    fw::DDX_Check(pDX, res::IDC_INC_POWER_FAIL, m_bPowerFail);
+    fw::DDX_Check(pDX, res::IDC_INC_QUADRATURE, m_bQuadrature);
+}
+
+void CIncStatusDlg::OnTimer(int nIDEvent)
+{
+    UpdateData(true);
+    // Without a bar there are no words to show: the boxes keep what they hold.
+    if (m_pAxis) {
+        const int32_t inputs = m_pAxis->m_nStatusInputs;
+        const int32_t errors = m_pAxis->m_nStatusErrors;
+        m_bA = StatusBit(inputs, hw::inputs::A);
+        m_bB = StatusBit(inputs, hw::inputs::B);
+        m_bZ = StatusBit(inputs, hw::inputs::Z);
+        m_bM = StatusBit(inputs, hw::inputs::M);
+        m_bLimit0 = StatusBit(inputs, hw::inputs::Limit0);
+        m_bLimit1 = StatusBit(inputs, hw::inputs::Limit1);
+        m_bPowerFail = StatusBit(errors, hw::errors::PowerFail);
+        m_bQuadrature = StatusBit(errors, hw::errors::Quadrature);
+    }
+    UpdateData(false);
+    CAxisStatusDlg::OnTimer(nIDEvent);
+}
+
+CSsiStatusDlg::CSsiStatusDlg(QWidget* pParent) : CAxisStatusDlg(res::IDD_SSI_STATUS, pParent) {}
+
+void CSsiStatusDlg::DoDataExchange(fw::CDataExchange* pDX)
+{
+    CAxisStatusDlg::DoDataExchange(pDX);
+    fw::DDX_Check(pDX, res::IDC_SSI_DATA, m_bData);
+    fw::DDX_Check(pDX, res::IDC_SSI_PARITY, m_bParity);
+    fw::DDX_Check(pDX, res::IDC_SSI_POWER_FAIL, m_bPowerFail);
+}
+
+void CSsiStatusDlg::OnTimer(int nIDEvent)
+{
+    UpdateData(true);
+    // An SSI channel has only its Data input; inputs bits 1 to 5 are not its own.
+    if (m_pAxis) {
+        const int32_t inputs = m_pAxis->m_nStatusInputs;
+        const int32_t errors = m_pAxis->m_nStatusErrors;
+        m_bData = StatusBit(inputs, hw::inputs::Data);
+        m_bPowerFail = StatusBit(errors, hw::errors::PowerFail);
+        m_bParity = StatusBit(errors, hw::errors::Parity);
+    }
+    UpdateData(false);
+    CAxisStatusDlg::OnTimer(nIDEvent);
+}

@@ -6,22 +6,62 @@
 
 class CAxisBar;
 
-class CIncStatusDlg : public fw::CDialog
+// What both status dialogs share: their own 250 ms timer, started when the window is created and
+// stopped when it goes away. The ticks themselves are each dialog's.
+class CAxisStatusDlg : public fw::CDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kStatusTimer = 1;
+    static constexpr int kStatusPeriodMs = 250;
+
+protected:
+    CAxisStatusDlg(int nIDTemplate, QWidget* pParent);
+
+    int OnCreate() override;
+    // Runs once per window, whichever way the dialog ended.
+    void OnDestroy() override;
+
+private:
+    bool m_bWindowAlive = false; // between the creation step and the end of the dialog
+};
+
+class CIncStatusDlg : public CAxisStatusDlg
 {
     Q_OBJECT
 
 public:
     explicit CIncStatusDlg(QWidget* pParent = nullptr);
 
-    CAxisBar* m_pAxis = nullptr;
+    CAxisBar* m_pAxis = nullptr; // the bar whose cached words are shown; set by the opener
+    int m_bA = 0;
+    int m_bB = 0;
+    int m_bLimit1 = 0;
+    int m_bM = 0;
+    int m_bZ = 0;
+    int m_bLimit0 = 0;
+    int m_bPowerFail = 0;
+    int m_bQuadrature = 0;
+
+protected:
+    void DoDataExchange(fw::CDataExchange* pDX) override;
+    void OnTimer(int nIDEvent) override;
 };
 
-class CSsiStatusDlg : public fw::CDialog
+class CSsiStatusDlg : public CAxisStatusDlg
 {
     Q_OBJECT
 
 public:
     explicit CSsiStatusDlg(QWidget* pParent = nullptr);
 
-    CAxisBar* m_pAxis = nullptr;
+    CAxisBar* m_pAxis = nullptr; // the bar whose cached words are shown; set by the opener
+    int m_bData = 0;
+    int m_bParity = 0;
+    int m_bPowerFail = 0;
+
+protected:
+    void DoDataExchange(fw::CDataExchange* pDX) override;
+    void OnTimer(int nIDEvent) override;
 };
