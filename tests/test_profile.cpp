@@ -1,9 +1,471 @@
+// Each axis's name, scaling and mode word in the per-user profile, loaded at creation and saved at
+// shutdown, against the fake card.
+
+#include "TestSupport.h"
+#include "app/MainFrame.h"
+#include "app/ReadoutApp.h"
+#include "bars/AxisProfile.h"
+#include "hardware/ModeWord.h"
+#include "resources/Resources.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
+#include <array>
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using testsupport::SetCard;
+
+namespace {
+
+std::unique_ptr<CMainFrame> MakeFrame()
+{
+    auto frame = std::make_unique<CMainFrame>();
+    frame->LoadFrame(res::IDR_MAINFRAME);
+    return frame;
+}
+
+QString Text(CAxisBar& bar, int id)
+{
+    return qobject_cast<QLabel*>(bar.GetDlgItem(id))->text();
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// One value of the profile as the file holds it, read from a private copy so nothing cached applies.
+class CStoredProfile
+{
+public:
+    explicit CStoredProfile(const QString& file)
+        : m_strCopy(file + QStringLiteral(".copy%1").arg(s_nCopies++)),
+          m_bCopied(QFile::copy(file, m_strCopy)), m_settings(m_strCopy, QSettings::IniFormat)
+    {
+    }
+    ~CStoredProfile() { QFile::remove(m_strCopy); }
+
+    bool IsWhole() const { return m_bCopied && m_settings.status() == QSettings::NoError; }
+    QStringList Sections()
+    {
+        m_settings.beginGroup(QStringLiteral("Settings"));
+        const QStringList sections = m_settings.childGroups();
+        m_settings.endGroup();
+        return sections;
+    }
+    QVariant Value(int channel, const char* key)
+    {
+        return m_settings.value(QStringLiteral("Settings/Axis%1/").arg(channel) + QLatin1String(key));
+    }
+
+private:
+    static inline int s_nCopies = 0;
+    QString m_strCopy;
+    bool m_bCopied;
+    QSettings m_settings;
+};
+
+const QString kDefaultMode = QString::number(hw::kDefaultModeWord);
+
+// The word the card was first given for channel 0, or -1 when it was given none.
+int64_t FirstModeWrite()
+{
+    for (const fake::Call& call : fake::Calls())
+        if (call.kind == fake::Call::Write && call.reg == REG_MODE && call.index == 0)
+            return call.value;
+    return -1;
+}
+
+} // namespace
 
 class TestProfile : public QObject
 {
     Q_OBJECT
+
+    std::unique_ptr<testsupport::CIsolatedProfile> m_profile;
+
+    QString File() const { return m_profile->ProfileFile(); }
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
+        QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
+    }
+
+    void init()
+    {
+        fake::Reset();
+        m_profile = std::make_unique<testsupport::CIsolatedProfile>();
+    }
+    void cleanup() { m_profile.reset(); }
+
+    void firstRunWritesEveryCreatedChannel_data()
+    {
+        QTest::addColumn<int>("axes");
+        QTest::addColumn<int>("boards");
+        QTest::addColumn<int>("stale"); // a section left by a former card, or -1
+
+        QTest::newRow("12 channels on 4 boards") << 12 << 0 << -1;
+        QTest::newRow("3 channels, a former channel 7") << 3 << 1 << 7;
+        QTest::newRow("no channels, a former channel 0") << 0 << 1 << 0;
+    }
+
+    void firstRunWritesEveryCreatedChannel()
+    {
+        QFETCH(int, axes);
+        QFETCH(int, boards);
+        QFETCH(int, stale);
+        if (stale >= 0)
+            WriteFile(File(),
+                      QStringLiteral("[Settings]\nAxis%1\\Name=Q\nAxis%1\\Pitch=abc\n").arg(stale).toUtf8());
+        const QByteArray before = FileBytes(File());
+        SetCard(axes, boards);
+
+        auto frame = MakeFrame();
+        QTest::qWait(600);
+        QCOMPARE(FileBytes(File()), before);
+        {
+            // The saves of the whole shutdown reach the file together, at the commit.
+            profile::CProfileWriter writer;
+            frame.reset();
+            QCOMPARE(FileBytes(File()), before);
+            QVERIFY(writer.Commit());
+        }
+
+        CStoredProfile stored(File());
+        QVERIFY(stored.IsWhole());
+        QStringList expected;
+        for (int ch = 0; ch < axes; ++ch)
+            expected << QStringLiteral("Axis%1").arg(ch);
+        if (stale >= 0)
+            expected << QStringLiteral("Axis%1").arg(stale);
+        expected.sort();
+        QStringList sections = stored.Sections();
+        sections.sort();
+        QCOMPARE(sections, expected);
+        for (int ch = 0; ch < axes; ++ch) {
+            QCOMPARE(stored.Value(ch, "Name").toString(), QString(QLatin1Char("XYZABCPQRJKL"[ch])));
+            QCOMPARE(stored.Value(ch, "Pitch").toString(), QStringLiteral("1.000000"));
+            QCOMPARE(stored.Value(ch, "Count").toString(), QStringLiteral("1.000000"));
+            QCOMPARE(stored.Value(ch, "Mode").toString(), kDefaultMode);
+        }
+        if (stale >= 0) {
+            QCOMPARE(stored.Value(stale, "Name").toString(), QStringLiteral("Q"));
+            QCOMPARE(stored.Value(stale, "Pitch").toString(), QStringLiteral("abc"));
+            QVERIFY(!stored.Value(stale, "Mode").isValid());
+        }
+        QVERIFY(m_profile->Messages().isEmpty());
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("pitch");
+        QTest::addColumn<double>("count");
+        QTest::addColumn<uint>("mode");
+        QTest::addColumn<QStringList>("stored"); // Pitch, Count, Mode as the file holds them
+        QTest::addColumn<QString>("shown");      // the Incremental value for a raw count of 1000
+        const auto row = [](const char* tag, const char* name, double pitch, double count, uint mode,
+                            QStringList stored, const char* shown) {
+            QTest::newRow(tag) << QString::fromUtf8(name) << pitch << count << mode << stored
+                               << QString::fromUtf8(shown);
+        };
+        const uint def = hw::kDefaultModeWord;
+        row("pitch 0.0001", "X", 0.0001, 1.0, def, {"0.000100", "1.000000", kDefaultMode}, "    0.1000");
+        row("pitch below half a millionth", "X", 0.0000004, 1.0, def, {"0.000000", "1.000000", kDefaultMode},
+            "         0");
+        row("count 2000", "X", 1.0, 2000.0, def, {"1.000000", "2000.000000", kDefaultMode}, "    0.5000");
+        row("negative pitch", "X", -2.5, 1.0, def, {"-2.500000", "1.000000", kDefaultMode}, "     -2500");
+        row("mode with bit 31", "X", 1.0, 1.0, 0x80000001u, {"1.000000", "1.000000", "-2147483647"},
+            "      1000");
+        row("every mode bit", "X", 1.0, 1.0, 0xFFFFFFFFu, {"1.000000", "1.000000", "-1"}, "      1000");
+        row("name of several characters", "Spindle", 1.0, 1.0, def, {"1.000000", "1.000000", kDefaultMode},
+            "      1000");
+        row("empty name: every default", "", 2.0, 3.0, 5u, {"2.000000", "3.000000", "5"}, "      1000");
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, pitch);
+        QFETCH(double, count);
+        QFETCH(uint, mode);
+        QFETCH(QStringList, stored);
+        QFETCH(QString, shown);
+        SetCard(1, 1);
+
+        // As the dialogs leave the record; a pending mode word is what gets saved.
+        auto frame = MakeFrame();
+        CAxisBar& bar = frame->Panel().AxisBar(0);
+        bar.m_strName = name;
+        bar.m_dPitch = pitch;
+        bar.m_dCount = count;
+        bar.m_dwMode = mode;
+        bar.m_bModePending = true;
+        frame.reset();
+
+        CStoredProfile file(File());
+        QCOMPARE(file.Value(0, "Name").toString(), name);
+        QCOMPARE(QStringList({file.Value(0, "Pitch").toString(), file.Value(0, "Count").toString(),
+                              file.Value(0, "Mode").toString()}),
+                 stored);
+
+        // The next start: what the file says, or every default without a name.
+        fake::ClearCalls();
+        fake::SetRegister(REG_INCREMENTAL, 0, 1000);
+        frame = MakeFrame();
+        CAxisBar& back = frame->Panel().AxisBar(0);
+        const bool named = !name.isEmpty();
+        QCOMPARE(back.m_strName, named ? name : QStringLiteral("X"));
+        QCOMPARE(back.m_dPitch, named ? stored[0].toDouble() : 1.0);
+        QCOMPARE(back.m_dCount, named ? stored[1].toDouble() : 1.0);
+        QCOMPARE(back.m_dwMode, named ? mode : hw::kDefaultModeWord);
+        QCOMPARE(FirstModeWrite(), int64_t{static_cast<int32_t>(back.m_dwMode)});
+        frame->Panel().RefreshAll();
+        QCOMPARE(Text(back, res::IDC_NAME), back.m_strName);
+        QCOMPARE(Text(back, res::IDC_INCREMENTAL), shown);
+    }
+
+    void garbageInTheProfile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("pitch"); // as the file holds them; null: no such line
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<double>("pitchBack");
+        QTest::addColumn<double>("countBack");
+        QTest::addColumn<uint>("modeBack");
+        const auto row = [](const char* tag, const QString& name, const char* pitch, const char* count,
+                            const char* mode, double pitchBack, double countBack, uint modeBack) {
+            QTest::newRow(tag) << name << QString::fromUtf8(pitch) << QString::fromUtf8(count)
+                               << QString::fromUtf8(mode) << pitchBack << countBack << modeBack;
+        };
+        const QString y = QStringLiteral("Y");
+        row("empty", y, "", "", "", 1.0, 1.0, 0u);
+        row("not numbers", y, "abc", "xyz", "xyz", 1.0, 1.0, 0u);
+        row("missing", y, nullptr, nullptr, nullptr, 1.0, 1.0, 0u);
+        row("nan", y, "nan", "-nan", "7", 1.0, 1.0, 7u);
+        row("inf", y, "inf", "-infinity", "7", 1.0, 1.0, 7u);
+        row("beyond a double", y, "1e400", "-1e400", "7", 1.0, 1.0, 7u);
+        row("number prefix after blanks", y, "\"  2.5mm\"", "3e-2x", "7", 2.5, 0.03, 7u);
+        row("comma is no decimal point", y, "3,5", "\"2,25\"", "7", 3.0, 2.0, 7u);
+        row("mode unsigned", y, "1.0", "1.0", "4294967295", 1.0, 1.0, 0xFFFFFFFFu);
+        row("mode lowest signed", y, "1.0", "1.0", "-2147483648", 1.0, 1.0, 0x80000000u);
+        row("mode beyond 32 bits", y, "1.0", "1.0", "4294967296", 1.0, 1.0, 0u);
+        row("mode number prefix", y, "1.0", "1.0", "12abc", 1.0, 1.0, 0u);
+        row("10,000-character name", QString(10000, QLatin1Char('W')), "0.5", "2", "7", 0.5, 2.0, 7u);
+    }
+
+    void garbageInTheProfile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, pitch);
+        QFETCH(QString, count);
+        QFETCH(QString, mode);
+        QFETCH(double, pitchBack);
+        QFETCH(double, countBack);
+        QFETCH(uint, modeBack);
+        QByteArray text = "[Settings]\nAxis0\\Name=" + name.toUtf8() + '\n';
+        for (const auto& [key, value] : {std::pair{"Pitch", pitch}, {"Count", count}, {"Mode", mode}}) {
+            if (!value.isNull())
+                text += "Axis0\\" + QByteArray(key) + '=' + value.toUtf8() + '\n';
+        }
+        WriteFile(File(), text);
+        SetCard(1, 1);
+
+        auto frame = MakeFrame();
+        CAxisBar& bar = frame->Panel().AxisBar(0);
+        QCOMPARE(bar.m_strName, name);
+        QCOMPARE(bar.m_dPitch, pitchBack);
+        QCOMPARE(bar.m_dCount, countBack);
+        QCOMPARE(bar.m_dwMode, modeBack);
+        QCOMPARE(FirstModeWrite(), int64_t{static_cast<int32_t>(modeBack)});
+        frame->Panel().RefreshAll();
+        QCOMPARE(Text(bar, res::IDC_NAME), name);
+        frame.reset();
+
+        // What was read is what is saved, in the stored forms.
+        CStoredProfile stored(File());
+        QCOMPARE(stored.Value(0, "Name").toString(), name);
+        QCOMPARE(stored.Value(0, "Pitch").toDouble(), pitchBack);
+        QCOMPARE(stored.Value(0, "Count").toDouble(), countBack);
+        QCOMPARE(stored.Value(0, "Mode").toString(), QString::number(static_cast<int32_t>(modeBack)));
+    }
+
+    void commaDecimalLocale()
+    {
+        if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+            QFAIL("locale de_DE.UTF-8 is missing: the README's test command generates it");
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const auto restore = qScopeGuard([] {
+            std::setlocale(LC_ALL, "C");
+            QLocale::setDefault(QLocale::c());
+        });
+        std::array<char, 16> probe{};
+        std::snprintf(probe.data(), probe.size(), "%.1f", 0.5);
+        QCOMPARE(QByteArray(probe.data()), QByteArray("0,5"));
+
+        SetCard(1, 1);
+        auto frame = MakeFrame();
+        frame->Panel().AxisBar(0).m_dPitch = 0.25;
+        frame->Panel().AxisBar(0).m_dCount = 4000.5;
+        frame.reset();
+        const QByteArray bytes = FileBytes(File());
+        QVERIFY2(bytes.contains("Axis0\\Pitch=0.250000\n"), bytes.constData());
+        QVERIFY2(bytes.contains("Axis0\\Count=4000.500000\n"), bytes.constData());
+
+        frame = MakeFrame();
+        QCOMPARE(frame->Panel().AxisBar(0).m_dPitch, 0.25);
+        QCOMPARE(frame->Panel().AxisBar(0).m_dCount, 4000.5);
+    }
+
+    void failedSaveIsReported_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<bool>("saved");
+
+        QTest::newRow("writable profile") << "none" << true;
+        QTest::newRow("profile folder is a file") << "folder is a file" << false;
+        QTest::newRow("disk full") << "disk full" << false;
+        QTest::newRow("malformed earlier profile") << "malformed" << true;
+        QTest::newRow("malformed earlier profile, disk full") << "malformed, disk full" << false;
+    }
+
+    void failedSaveIsReported()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(bool, saved);
+        SetCard(12, 0);
+        const QString folder = QFileInfo(File()).path();
+        if (obstacle == QLatin1String("folder is a file")) {
+            WriteFile(folder, "in the way\n");
+        } else {
+            // An earlier profile from an earlier run.
+            MakeFrame()->Panel().AxisBar(5).m_strName = QStringLiteral("E");
+            if (obstacle.startsWith(QLatin1String("malformed")))
+                WriteFile(File(), FileBytes(File()) + "this line is no key\nAxis12\\Name=V\n");
+        }
+        const QByteArray before = FileBytes(obstacle == QLatin1String("folder is a file") ? folder : File());
+
+        auto* app = static_cast<CReadoutApp*>(qApp);
+        QVERIFY(app->InitInstance());
+        app->MainFrame()->Panel().AxisBar(5).m_strName = QStringLiteral("N");
+        app->MainFrame()->close();
+
+        // The file may not grow beyond a few hundred bytes: room for the lock, not for the profile.
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit unlimited = limit;
+        auto* const previous = std::signal(SIGXFSZ, SIG_IGN);
+        const auto restore = qScopeGuard([&] {
+            setrlimit(RLIMIT_FSIZE, &unlimited);
+            std::signal(SIGXFSZ, previous);
+        });
+        if (obstacle.endsWith(QLatin1String("disk full"))) {
+            QVERIFY(before.size() > 600);
+            limit.rlim_cur = 300;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        }
+        const int status = app->ExitInstance();
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+
+        QCOMPARE(status, saved ? 0 : 1);
+        const QString message = QStringLiteral("The axis settings could not be saved to:\n") + File();
+        QCOMPARE(m_profile->Messages(), saved ? QStringList() : QStringList{message});
+        if (obstacle == QLatin1String("folder is a file")) {
+            QCOMPARE(FileBytes(folder), before);
+            return;
+        }
+        CStoredProfile stored(File());
+        QCOMPARE(stored.Value(5, "Name").toString(), QLatin1String(saved ? "N" : "E"));
+        if (saved)
+            QCOMPARE(stored.Value(12, "Name").toString(),
+                     QLatin1String(obstacle == QLatin1String("malformed") ? "V" : ""));
+        else
+            QCOMPARE(FileBytes(File()), before);
+    }
+
+    void killDuringSaveLeavesAWholeProfile()
+    {
+        // Generation g: every channel named "G<g>", pitch g.5, mode word g.
+        std::array<CAxisBar, 12> bars;
+        const auto saveGeneration = [&bars](int g) {
+            profile::CProfileWriter writer;
+            for (int ch = 11; ch >= 0; --ch) {
+                CAxisBar& bar = bars[static_cast<size_t>(ch)];
+                bar.m_nChannel = static_cast<int16_t>(ch);
+                bar.m_strName = QStringLiteral("G%1").arg(g);
+                bar.m_dPitch = g + 0.5;
+                bar.m_dwMode = static_cast<uint32_t>(g);
+                profile::SaveAxisSettings(bar);
+            }
+            return writer.Commit();
+        };
+        const auto forget = qScopeGuard([&bars] {
+            for (CAxisBar& bar : bars)
+                bar.m_nChannel = -1;
+        });
+        QVERIFY(saveGeneration(0));
+
+        int newest = 0;
+        for (int round = 0; round < 40; ++round) {
+            const pid_t child = fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                for (int g = newest + 1; g < newest + 100000; ++g)
+                    saveGeneration(g);
+                _exit(0);
+            }
+            usleep(1000 + QRandomGenerator::global()->bounded(30000));
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+
+            CStoredProfile stored(File());
+            QVERIFY(stored.IsWhole());
+            QCOMPARE(stored.Sections().size(), 12);
+            const QString name = stored.Value(0, "Name").toString();
+            QVERIFY2(name.startsWith(QLatin1Char('G')), qPrintable(name));
+            const int g = name.mid(1).toInt();
+            QVERIFY(g >= newest);
+            for (int ch = 0; ch < 12; ++ch) {
+                QCOMPARE(stored.Value(ch, "Name").toString(), name);
+                QCOMPARE(stored.Value(ch, "Pitch").toString(), QStringLiteral("%1.500000").arg(g));
+                QCOMPARE(stored.Value(ch, "Count").toString(), QStringLiteral("1.000000"));
+                QCOMPARE(stored.Value(ch, "Mode").toString(), QString::number(g));
+            }
+            newest = g;
+        }
+        // The kills fell while saves were going on.
+        QVERIFY(newest > 0);
+    }
 };
 
-QTEST_MAIN(TestProfile)
+int main(int argc, char** argv)
+{
+    CReadoutApp app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    TestProfile test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_profile.moc"

@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/SignalHandler.h"
+#include "bars/AxisProfile.h"
 #include "framework/MessageBox.h"
 #include "hardware/EncoderLibrary.h"
 #include "resources/Resources.h"
@@ -37,6 +38,9 @@ bool CReadoutApp::InitInstance()
 
 int CReadoutApp::ExitInstance()
 {
+    // Deleting the frame closes the interface, then every created axis bar saves its settings: all of
+    // them go into the profile in one write, and the operator hears of it if that write fails.
+    profile::CProfileWriter writer;
     m_pMainWnd.reset();
-    return 0;
+    return writer.Commit() ? 0 : 1;
 }

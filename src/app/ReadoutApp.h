@@ -21,7 +21,8 @@ public:
     bool InitInstance();
 
     // After the event loop: destroys the main window (closing the interface and saving every axis's
-    // settings) and returns the program's exit status.
+    // settings) and returns the program's exit status, 1 when the settings could not be saved (the
+    // operator has been told).
     int ExitInstance();
 
     CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
