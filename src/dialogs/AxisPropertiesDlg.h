@@ -1,9 +1,14 @@
 #pragma once
-// The Axis Properties dialog: renames an axis and sets its scaling.
+// The Axis Properties dialog: renames an axis and sets its scaling (pitch over count), shows its channel
+// index, and leads on to the encoder properties dialog of the channel's type.
 
 #include "framework/Dialog.h"
 
+#include <QString>
+#include <cstdint>
+
 class CAxisBar;
+class QPushButton;
 
 class CAxisPropertiesDlg : public fw::CDialog
 {
@@ -12,5 +17,22 @@ class CAxisPropertiesDlg : public fw::CDialog
 public:
     explicit CAxisPropertiesDlg(QWidget* pParent = nullptr);
 
-    CAxisBar* m_pAxis = nullptr; // the bar being edited; set by the opener before the dialog runs
+    CAxisBar* m_pAxis = nullptr;         // the bar being edited; set by the opener before the dialog runs
+    QPushButton* m_btnIncMode = nullptr; // "INC Mode", shown for every type but SSI
+    QPushButton* m_btnSsiMode = nullptr; // "SSI Mode", shown for SSI channels only
+    QString m_strName;                   // axis name, at most one character
+    uint32_t m_nChannel = 0;             // channel index, 0 to 11 (shown, never edited)
+    double m_dCount = 0.0;               // scaling denominator
+    double m_dPitch = 0.0;               // scaling numerator
+
+protected:
+    void DoDataExchange(fw::CDataExchange* pDX) override;
+    int OnCreate() override;
+    // Takes the fields from the bar, shows them and the mode button of the channel's type.
+    bool OnInitDialog() override;
+    // Validates and closes when that passed; copies the fields into the bar in either case.
+    void OnOK() override;
+
+    void OnSsiMode();
+    void OnIncMode();
 };

@@ -18,7 +18,10 @@ QWidget* CDataExchange::PrepareCtrl(int nIDC)
     return m_pLastControl;
 }
 
-QLineEdit* CDataExchange::PrepareEditCtrl(int nIDC) { return qobject_cast<QLineEdit*>(PrepareCtrl(nIDC)); }
+QLineEdit* CDataExchange::PrepareEditCtrl(int nIDC)
+{
+    return qobject_cast<QLineEdit*>(PrepareCtrl(nIDC));
+}
 
 void CDataExchange::Fail(const QString& message)
 {
@@ -31,26 +34,59 @@ void CDataExchange::Fail(const QString& message)
 namespace {
 
 // Texts of numbers are exchanged in the "C" locale's form whatever the operator's locale.
-QByteArray TrimmedLatin1(const QString& text) { return text.trimmed().toLatin1(); }
+QByteArray TrimmedLatin1(const QString& text)
+{
+    return text.trimmed().toLatin1();
+}
 
-// Typing may not make the text longer than the limit, but a longer text already in the edit may be
-// shortened (and is not cut when it is shown).
+// Limits typing to `nMax` characters without cutting a longer text the program put into the edit: that
+// text is kept as it is, and the operator may only shorten it (deleting) or replace it by a text within
+// the limit. The edit undoes every change that this refuses.
 class CMaxCharsValidator : public QValidator
 {
 public:
-    CMaxCharsValidator(QLineEdit* edit, int maxChars) : QValidator(edit), m_pEdit(edit), m_nMax(maxChars) {}
+    CMaxCharsValidator(QObject* parent, int nMax) : QValidator(parent), m_nMax(nMax) {}
+
+    void SetMax(int nMax) { m_nMax = nMax; }
+    // The text the program is about to show: accepted whatever its length.
+    void Allow(const QString& text) { m_strCurrent = text; }
 
     State validate(QString& input, int&) const override
     {
-        if (input.size() <= m_nMax || input.size() < m_pEdit->text().size())
-            return Acceptable;
-        return Invalid;
+        State state = Invalid;
+        if (input.size() <= m_nMax)
+            state = Acceptable;
+        else if (input == m_strCurrent || input.size() < m_strCurrent.size())
+            state = Intermediate; // too long for OK, but not made longer by the operator
+        if (state != Invalid)
+            m_strCurrent = input;
+        return state;
     }
 
 private:
-    QLineEdit* m_pEdit;
     int m_nMax;
+    mutable QString m_strCurrent; // the text the edit holds, once accepted
 };
+
+// The length limit DDV_MaxChars put on `edit`, or nullptr. The edit hands its validator out as const;
+// this one belongs to the exchange, which adjusts it.
+CMaxCharsValidator* MaxCharsOf(const QLineEdit* edit)
+{
+    return const_cast<CMaxCharsValidator*>(dynamic_cast<const CMaxCharsValidator*>(edit->validator()));
+}
+
+// Shows `text` in `edit`; an edit limited by DDV_MaxChars shows it whole.
+void ShowText(QLineEdit* edit, const QString& text)
+{
+    if (CMaxCharsValidator* limit = MaxCharsOf(edit))
+        limit->Allow(text);
+    edit->setText(text);
+}
+
+QString CharsText(int nChars)
+{
+    return nChars == 1 ? QStringLiteral("1 character") : QStringLiteral("%1 characters").arg(nChars);
+}
 
 } // namespace
 
@@ -61,7 +97,8 @@ bool ParseStrictDouble(const QString& text, double& value)
         return false;
     const char* first = bytes.constData();
     const char* last = first + bytes.size();
-    if (*first == '+')
+    // One optional sign: from_chars itself takes a '-' but no '+'.
+    if (*first == '+' && last - first > 1 && first[1] != '-')
         ++first;
     double parsed = 0.0;
     const auto result = std::from_chars(first, last, parsed, std::chars_format::general);
@@ -110,7 +147,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, QString& value)
     if (pDX->m_bSaveAndValidate)
         value = edit->text();
     else
-        edit->setText(value);
+        ShowText(edit, value);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, uint32_t& value)
@@ -121,11 +158,11 @@ void DDX_Text(CDataExchange* pDX, int nIDC, uint32_t& value)
     if (!edit)
         return;
     if (!pDX->m_bSaveAndValidate) {
-        edit->setText(QString::number(value));
+        ShowText(edit, QString::number(value));
         return;
     }
     if (!ParseStrictUInt(edit->text(), value))
-        pDX->Fail(QStringLiteral("Please enter a positive whole number."));
+        pDX->Fail(QStringLiteral("Please enter a whole number, 0 or more."));
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, double& value)
@@ -136,7 +173,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, double& value)
     if (!edit)
         return;
     if (!pDX->m_bSaveAndValidate) {
-        edit->setText(FormatDouble15g(value));
+        ShowText(edit, FormatDouble15g(value));
         return;
     }
     if (!ParseStrictDouble(edit->text(), value))
@@ -178,13 +215,21 @@ void DDV_MaxChars(CDataExchange* pDX, const QString& value, int nChars)
     if (pDX->Failed())
         return;
     if (!pDX->m_bSaveAndValidate) {
+        // Installed once, on the text just shown: Qt's own length limit would cut a longer text.
         auto* edit = qobject_cast<QLineEdit*>(pDX->LastControl());
-        if (edit && !edit->validator())
-            edit->setValidator(new CMaxCharsValidator(edit, nChars));
+        if (!edit)
+            return;
+        if (CMaxCharsValidator* limit = MaxCharsOf(edit)) {
+            limit->SetMax(nChars);
+        } else if (!edit->validator()) {
+            auto* created = new CMaxCharsValidator(edit, nChars);
+            created->Allow(edit->text());
+            edit->setValidator(created);
+        }
         return;
     }
     if (value.size() > nChars)
-        pDX->Fail(QStringLiteral("Please enter no more than %1 characters.").arg(nChars));
+        pDX->Fail(QStringLiteral("Please enter no more than %1.").arg(CharsText(nChars)));
 }
 
 void DDV_MinMaxUInt(CDataExchange* pDX, uint32_t value, uint32_t minVal, uint32_t maxVal)

@@ -17,7 +17,8 @@ class CDialog;
 class CDataExchange
 {
 public:
-    CDataExchange(CDialog* pDlg, bool bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlg)
+    CDataExchange(CDialog* pDlg, bool bSaveAndValidate)
+        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlg)
     {
     }
 

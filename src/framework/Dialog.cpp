@@ -9,6 +9,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QTimerEvent>
 
 namespace fw {
@@ -17,6 +18,11 @@ CDialog::CDialog(int nIDTemplate, QWidget* pParent) : QDialog(pParent), m_nIDTem
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
+}
+
+CDialog::CDialog(const DialogTemplate& tmpl, QWidget* pParent) : CDialog(tmpl.id, pParent)
+{
+    m_pTemplate = &tmpl;
 }
 
 CDialog::~CDialog()
@@ -29,7 +35,7 @@ bool CDialog::Create()
 {
     if (m_bCreated)
         return true;
-    const DialogTemplate* tmpl = res::Dialog(m_nIDTemplate);
+    const DialogTemplate* tmpl = m_pTemplate ? m_pTemplate : res::Dialog(m_nIDTemplate);
     if (!tmpl)
         return false;
     BuildTemplate(this, *tmpl, m_controls);
@@ -100,7 +106,7 @@ void CDialog::OnOK()
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-void CDialog::EndDialog(int nResult) { QDialog::done(nResult); }
+void CDialog::EndDialog(int nResult) { done(nResult); }
 
 void CDialog::accept() { OnOK(); }
 void CDialog::reject() { OnCancel(); }
@@ -153,16 +159,43 @@ void CDialog::OnKillFocus(int nID, std::function<void()> handler)
 bool CDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut && !m_bReportingFailure && isVisible()) {
-        if (const auto it = m_killFocusHandlers.find(watched); it != m_killFocusHandlers.end()) {
+        const auto it = m_killFocusHandlers.find(watched);
+        // Only a move to another control of the dialog counts: from a popup menu or another window (a
+        // message box, another application, the dialog closing) the focus comes back to this control.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (it != m_killFocusHandlers.end() && reason != Qt::PopupFocusReason &&
+            reason != Qt::ActiveWindowFocusReason) {
+            // The focus has already moved on: to a clicked control, whose press comes after this.
+            QWidget* taker = QApplication::focusWidget();
+            const int nFailures = m_nFailuresReported;
             const auto handler = it->second;
             handler();
+            if (m_nFailuresReported != nFailures) {
+                if (reason == Qt::MouseFocusReason && taker && taker != watched && isAncestorOf(taker))
+                    DropPendingClick(taker);
+                // The check put the focus back here: the control must not act on having lost it.
+                if (watched == focusWidget())
+                    return true;
+            }
         }
     }
+    if (m_pDropClick && watched == m_pDropClick &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick ||
+         event->type() == QEvent::Wheel))
+        return true;
     return QDialog::eventFilter(watched, event);
+}
+
+void CDialog::DropPendingClick(QWidget* control)
+{
+    m_pDropClick = control;
+    control->installEventFilter(this);
+    QTimer::singleShot(0, this, [this] { m_pDropClick = nullptr; });
 }
 
 void CDialog::ReportFailure(const QString& message, QWidget* control)
 {
+    ++m_nFailuresReported;
     m_bReportingFailure = true;
     AfxMessageBox(message);
     if (control) {

@@ -20,6 +20,8 @@ class CDialog : public QDialog
 public:
     // `pParent` is the owner; without one the dialog is owned by the application's active window.
     explicit CDialog(int nIDTemplate, QWidget* pParent = nullptr);
+    // A dialog built from a template the caller owns (it must outlive the dialog's creation).
+    explicit CDialog(const DialogTemplate& tmpl, QWidget* pParent = nullptr);
     ~CDialog() override;
 
     // Creates the window from the template (creation step, then initialisation) without running it.
@@ -61,7 +63,9 @@ protected:
     void SetTimer(int nIDEvent, int nElapseMs);
     void KillTimer(int nIDEvent);
 
-    // Calls `handler` every time edit `nID` loses the focus, except while a validation message is shown.
+    // Calls `handler` every time edit `nID` loses the focus to another control of the dialog, except
+    // while a validation message is shown. When the handler's check fails, the click that took the focus
+    // does nothing.
     void OnKillFocus(int nID, std::function<void()> handler);
 
     void accept() override;
@@ -73,11 +77,17 @@ protected:
 private:
     friend class CDataExchange;
     void ReportFailure(const QString& message, QWidget* control);
+    // The press (or wheel turn) that moved the focus to `control` is dropped: its check failed, and the
+    // message came between the press and its effect.
+    void DropPendingClick(QWidget* control);
 
     int m_nIDTemplate;
+    const DialogTemplate* m_pTemplate = nullptr; // nullptr: the program's template m_nIDTemplate
     bool m_bCreated = false;
     bool m_bEnded = false;
     bool m_bReportingFailure = false;
+    int m_nFailuresReported = 0;
+    QWidget* m_pDropClick = nullptr; // until the event loop next runs
     CControlMap m_controls;
     std::map<int, int> m_timers; // dialog's timer ID -> Qt's timer ID
     std::map<QObject*, std::function<void()>> m_killFocusHandlers;
