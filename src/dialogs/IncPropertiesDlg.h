@@ -1,7 +1,11 @@
 #pragma once
 // The incremental encoder properties dialog: edits the incremental bits of a channel's mode word, live.
+// Every click on a box merges all five bits into the bar's mode word and marks it pending; the bar
+// writes it to the card at its next refresh. OK and Cancel only close: nothing is undone.
 
 #include "framework/Dialog.h"
+
+#include <cstdint>
 
 class CAxisBar;
 
@@ -12,5 +16,19 @@ class CIncPropertiesDlg : public fw::CDialog
 public:
     explicit CIncPropertiesDlg(QWidget* pParent = nullptr);
 
+    // Takes the boxes back, merges the five bits into the bar's mode word, marks it pending and shows
+    // the new word.
+    void OnModeChanged();
+
     CAxisBar* m_pAxis = nullptr; // the bar being edited; set by the opener before the dialog runs
+    int m_bInvertA = 0;          // check states, 0 or 1
+    int m_bInvertB = 0;
+    int m_bInvertM = 0;
+    int m_bInvertZ = 0;
+    uint32_t m_nMode = 0; // the whole word, shown read-only
+    int m_bSyncDisable = 0;
+
+protected:
+    void DoDataExchange(fw::CDataExchange* pDX) override;
+    bool OnInitDialog() override;
 };

@@ -1,7 +1,12 @@
 #pragma once
-// The SSI encoder properties dialog: edits the SSI fields of a channel's mode word, live.
+// The SSI encoder properties dialog: edits the SSI fields of a channel's mode word, live. Every change of
+// a list and every time the Length or Offset edit loses the focus, all seven fields are merged into the
+// bar's mode word at once and the word is marked pending; the bar writes it to the card at its next
+// refresh. OK and Cancel only close: nothing is undone.
 
 #include "framework/Dialog.h"
+
+#include <cstdint>
 
 class CAxisBar;
 
@@ -12,5 +17,27 @@ class CSsiPropertiesDlg : public fw::CDialog
 public:
     explicit CSsiPropertiesDlg(QWidget* pParent = nullptr);
 
+    // Takes the values back with validation and, when every check passes, merges them into the bar's
+    // mode word, marks it pending and shows the new word. A failing check merges nothing.
+    void OnModeChanged();
+
     CAxisBar* m_pAxis = nullptr; // the bar being edited; set by the opener before the dialog runs
+    int m_nCode = -1;            // list indexes; -1 when the list has no selection
+    int m_nDirection = -1;
+    int m_nExtraBit = -1;
+    int m_nFrequency = -1;
+    uint32_t m_nLength = 0;
+    uint32_t m_nOffset = 0;
+    int m_nUpdate = -1;
+    uint32_t m_nMode = 0; // the whole word, shown read-only
+
+protected:
+    void DoDataExchange(fw::CDataExchange* pDX) override;
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+private:
+    // Merges the fields into the bar's word, marks it pending and shows the result.
+    void ApplyToAxis();
+    bool IsEditFocused() const;
 };
