@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
+#include "app/MainFrame.h"
 #include "framework/MessageBox.h"
+#include "resources/Resources.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,12 +17,16 @@ CIsolatedProfile::CIsolatedProfile() : m_pMessages(std::make_shared<QStringList>
     fw::SetMessageBoxHook([messages](const QString&, const QString& text) { messages->append(text); });
 }
 
-CIsolatedProfile::~CIsolatedProfile() { fw::SetMessageBoxHook({}); }
+CIsolatedProfile::~CIsolatedProfile()
+{
+    fw::SetMessageBoxHook({});
+}
 
 QString CIsolatedProfile::ProfileFile() const
 {
-    return QDir(m_dir.path()).filePath(QCoreApplication::organizationName() + QLatin1Char('/') +
-                                       QCoreApplication::applicationName() + QStringLiteral(".conf"));
+    return QDir(m_dir.path())
+        .filePath(QCoreApplication::organizationName() + QLatin1Char('/') +
+                  QCoreApplication::applicationName() + QStringLiteral(".conf"));
 }
 
 void SetCard(int axes, int boards, const std::vector<int>& types)
@@ -36,6 +42,40 @@ std::vector<std::string> TraceFrom(size_t from)
     const std::vector<std::string> all = fake::Trace();
     return from < all.size() ? std::vector<std::string>(all.begin() + static_cast<long>(from), all.end())
                              : std::vector<std::string>{};
+}
+
+std::unique_ptr<CMainFrame> NewFrame()
+{
+    auto frame = std::make_unique<CMainFrame>();
+    frame->LoadFrame(res::IDR_MAINFRAME);
+    return frame;
+}
+
+CReadoutTestCase::CReadoutTestCase() = default;
+CReadoutTestCase::~CReadoutTestCase() = default;
+
+void CReadoutTestCase::initTestCase()
+{
+    QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
+}
+
+void CReadoutTestCase::init()
+{
+    fake::Reset();
+    m_profile = std::make_unique<CIsolatedProfile>();
+}
+
+void CReadoutTestCase::cleanup()
+{
+    m_frame.reset();
+    m_profile.reset();
+}
+
+CMainFrame& CReadoutTestCase::MakeFrame()
+{
+    m_frame = NewFrame();
+    return *m_frame;
 }
 
 } // namespace testsupport

@@ -5,6 +5,7 @@
 #include "FakeEncoder.h"
 #include "hardware/Registers.h"
 
+#include <QObject>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+class CMainFrame;
 
 namespace testsupport {
 
@@ -37,7 +40,33 @@ private:
 // A card with `axes` channels and `boards` boards, every channel of type `type` unless given per channel.
 void SetCard(int axes, int boards, const std::vector<int>& types = {});
 
+// A main frame on the fake card, loaded as the application loads it; deleting it saves the profile.
+std::unique_ptr<CMainFrame> NewFrame();
+
 // The fake's trace from call `from` on.
 std::vector<std::string> TraceFrom(size_t from);
+
+// Fixture of the program's tests: the application's names as the application object sets them, and for
+// every test function a fresh fake card, an isolated profile and no main frame left over.
+class CReadoutTestCase : public QObject
+{
+    Q_OBJECT
+
+public:
+    CReadoutTestCase();
+    ~CReadoutTestCase() override;
+
+protected slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+protected:
+    // A main frame on the fake card, loaded as the application loads it (not shown).
+    CMainFrame& MakeFrame();
+
+    std::unique_ptr<CIsolatedProfile> m_profile;
+    std::unique_ptr<CMainFrame> m_frame;
+};
 
 } // namespace testsupport

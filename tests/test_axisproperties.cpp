@@ -20,18 +20,15 @@
 
 using namespace res;
 
-class TestAxisproperties : public QObject
+class TestAxisproperties : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::CIsolatedProfile> m_profile;
-    std::unique_ptr<CMainFrame> m_frame;
 
     void MakeFrame(const std::vector<int>& types)
     {
         testsupport::SetCard(static_cast<int>(types.size()), 1, types);
-        m_frame = std::make_unique<CMainFrame>();
-        m_frame->LoadFrame(IDR_MAINFRAME);
+        CReadoutTestCase::MakeFrame();
         m_frame->show();
         QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
     }
@@ -78,22 +75,6 @@ class TestAxisproperties : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
-    }
-    void init()
-    {
-        fake::Reset();
-        m_profile = std::make_unique<testsupport::CIsolatedProfile>();
-    }
-    void cleanup()
-    {
-        m_frame.reset();
-        m_profile.reset();
-    }
-
     void opens_data()
     {
         QTest::addColumn<int>("type");

@@ -99,12 +99,10 @@ private:
 
 } // namespace
 
-class TestEncoderdialogs : public QObject
+class TestEncoderdialogs : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::CIsolatedProfile> m_profile;
-    std::unique_ptr<CMainFrame> m_frame;
 
     CAxisBar& Bar() { return m_frame->Panel().AxisBar(0); }
 
@@ -112,8 +110,7 @@ class TestEncoderdialogs : public QObject
     void MakeFrame(int type, uint32_t word)
     {
         testsupport::SetCard(1, 1, {type});
-        m_frame = std::make_unique<CMainFrame>();
-        m_frame->LoadFrame(IDR_MAINFRAME);
+        CReadoutTestCase::MakeFrame();
         fake::SetRegister(REG_MODE, 0, static_cast<int32_t>(word));
         Bar().m_dwMode = word;
         Bar().m_bModePending = false;
@@ -139,24 +136,6 @@ class TestEncoderdialogs : public QObject
     QString Text(fw::CDialog& dlg, int id) { return Item<QLineEdit>(dlg, id)->text(); }
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setApplicationName(String(AFX_IDS_APP_TITLE));
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
-    }
-
-    void init()
-    {
-        fake::Reset();
-        m_profile = std::make_unique<testsupport::CIsolatedProfile>();
-    }
-
-    void cleanup()
-    {
-        m_frame.reset();
-        m_profile.reset();
-    }
-
     void ssiOpensFromWord_data()
     {
         QTest::addColumn<uint>("word");

@@ -23,16 +23,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using testsupport::NewFrame;
 using testsupport::SetCard;
 
 namespace {
-
-std::unique_ptr<CMainFrame> MakeFrame()
-{
-    auto frame = std::make_unique<CMainFrame>();
-    frame->LoadFrame(res::IDR_MAINFRAME);
-    return frame;
-}
 
 QString Text(CAxisBar& bar, int id)
 {
@@ -97,28 +91,14 @@ int64_t FirstModeWrite()
 
 } // namespace
 
-class TestProfile : public QObject
+class TestProfile : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::CIsolatedProfile> m_profile;
 
     QString File() const { return m_profile->ProfileFile(); }
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
-    }
-
-    void init()
-    {
-        fake::Reset();
-        m_profile = std::make_unique<testsupport::CIsolatedProfile>();
-    }
-    void cleanup() { m_profile.reset(); }
-
     void firstRunWritesEveryCreatedChannel_data()
     {
         QTest::addColumn<int>("axes");
@@ -141,7 +121,7 @@ private slots:
         const QByteArray before = FileBytes(File());
         SetCard(axes, boards);
 
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         QTest::qWait(600);
         QCOMPARE(FileBytes(File()), before);
         {
@@ -215,7 +195,7 @@ private slots:
         SetCard(1, 1);
 
         // As the dialogs leave the record; a pending mode word is what gets saved.
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         CAxisBar& bar = frame->Panel().AxisBar(0);
         bar.m_strName = name;
         bar.m_dPitch = pitch;
@@ -233,7 +213,7 @@ private slots:
         // The next start: what the file says, or every default without a name.
         fake::ClearCalls();
         fake::SetRegister(REG_INCREMENTAL, 0, 1000);
-        frame = MakeFrame();
+        frame = NewFrame();
         CAxisBar& back = frame->Panel().AxisBar(0);
         const bool named = !name.isEmpty();
         QCOMPARE(back.m_strName, named ? name : QStringLiteral("X"));
@@ -293,7 +273,7 @@ private slots:
         WriteFile(File(), text);
         SetCard(1, 1);
 
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         CAxisBar& bar = frame->Panel().AxisBar(0);
         QCOMPARE(bar.m_strName, name);
         QCOMPARE(bar.m_dPitch, pitchBack);
@@ -326,7 +306,7 @@ private slots:
         QCOMPARE(QByteArray(probe.data()), QByteArray("0,5"));
 
         SetCard(1, 1);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         frame->Panel().AxisBar(0).m_dPitch = 0.25;
         frame->Panel().AxisBar(0).m_dCount = 4000.5;
         frame.reset();
@@ -334,7 +314,7 @@ private slots:
         QVERIFY2(bytes.contains("Axis0\\Pitch=0.250000\n"), bytes.constData());
         QVERIFY2(bytes.contains("Axis0\\Count=4000.500000\n"), bytes.constData());
 
-        frame = MakeFrame();
+        frame = NewFrame();
         QCOMPARE(frame->Panel().AxisBar(0).m_dPitch, 0.25);
         QCOMPARE(frame->Panel().AxisBar(0).m_dCount, 4000.5);
     }
@@ -361,7 +341,7 @@ private slots:
             WriteFile(folder, "in the way\n");
         } else {
             // An earlier profile from an earlier run.
-            MakeFrame()->Panel().AxisBar(5).m_strName = QStringLiteral("E");
+            NewFrame()->Panel().AxisBar(5).m_strName = QStringLiteral("E");
             if (obstacle.startsWith(QLatin1String("malformed")))
                 WriteFile(File(), FileBytes(File()) + "this line is no key\nAxis12\\Name=V\n");
         }

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <memory>
 
+using testsupport::NewFrame;
 using testsupport::SetCard;
 using testsupport::TraceFrom;
 using Trace = std::vector<std::string>;
@@ -42,39 +43,17 @@ Trace AxisTick(int ch, int mode = 0)
 
 } // namespace
 
-class TestReadout : public QObject
+class TestReadout : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
-
-    std::unique_ptr<testsupport::CIsolatedProfile> m_profile;
-
-    std::unique_ptr<CMainFrame> MakeFrame()
-    {
-        auto frame = std::make_unique<CMainFrame>();
-        frame->LoadFrame(res::IDR_MAINFRAME);
-        return frame;
-    }
 
     QString Text(CAxisBar& bar, int id) { return qobject_cast<QLabel*>(bar.GetDlgItem(id))->text(); }
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
-    }
-
-    void init()
-    {
-        fake::Reset();
-        m_profile = std::make_unique<testsupport::CIsolatedProfile>();
-    }
-    void cleanup() { m_profile.reset(); }
-
     void startupCallSequence()
     {
         SetCard(6, 2, {0, 0, 0, 1, 1, 1});
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         Trace expected = {"read 1 0 -> 6", "read 7 0 -> 2"};
         for (int ch = 0; ch < 6; ++ch) {
             const std::string c = std::to_string(ch);
@@ -97,7 +76,7 @@ private slots:
     void tickCallSequence()
     {
         SetCard(4, 2);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         fake::SetRegister(REG_MODE, 1, 7);
         const size_t from = fake::Calls().size();
         frame->Panel().RefreshAll();
@@ -140,7 +119,7 @@ private slots:
         QFETCH(int, boards);
         QFETCH(QString, order);
         SetCard(axes, boards);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         QCOMPARE(CreationOrder().join(QLatin1Char(' ')), order);
         for (const fake::Call& call : fake::Calls()) {
             QVERIFY2(call.reg != REG_FS || (call.index >= 0 && call.index <= 3), "board index out of range");
@@ -185,7 +164,7 @@ private slots:
     void fitSizeReappliedOnHide()
     {
         SetCard(6, 2);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         frame->show();
         const QSize shown = frame->size();
         frame->setFixedSize(10, 10);
@@ -217,7 +196,7 @@ private slots:
         QFETCH(int, raw);
         QFETCH(QString, text);
         SetCard(1, 1);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         CAxisBar& bar = frame->Panel().AxisBar(0);
         bar.m_dPitch = pitch;
         bar.m_dCount = count;
@@ -234,7 +213,7 @@ private slots:
     void zeroWritesOnlyIncremental()
     {
         SetCard(3, 1);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         fake::ClearCalls();
         qobject_cast<QPushButton*>(frame->Panel().AxisBar(2).GetDlgItem(res::IDC_ZERO))->click();
         QCOMPARE(fake::Trace(), Trace{"write 40 2 0"});
@@ -270,7 +249,7 @@ private slots:
         fake::SetRegister(reg, 0, stored);
         if (!cardTakesWrite)
             fake::SetReadHook([reg, stored](int32_t r, int16_t i) { return r == reg ? stored : fake::Register(r, i); });
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         fw::CDialogBar& bar = reg == REG_MRK ? static_cast<fw::CDialogBar&>(frame->Panel().AxisBar(0))
                                              : frame->Panel().BoardBar(0);
         auto* check = qobject_cast<QCheckBox*>(bar.GetDlgItem(control));
@@ -289,7 +268,7 @@ private slots:
     void modeWordFollowsCardUnlessPending()
     {
         SetCard(1, 1);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         CAxisBar& bar = frame->Panel().AxisBar(0);
         fake::SetRegister(REG_MODE, 0, 0x12345678);
         frame->Panel().RefreshAll();
@@ -310,7 +289,7 @@ private slots:
     void statusWordsCached()
     {
         SetCard(1, 1);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         fake::SetRegister(REG_STATUS_INPUTS, 0, -1);
         fake::SetRegister(REG_STATUS_ERRORS, 0, 2);
         frame->Panel().RefreshAll();
@@ -321,7 +300,7 @@ private slots:
     void timerRefreshes()
     {
         SetCard(1, 1);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         fake::SetRegister(REG_INCREMENTAL, 0, 77);
         QTRY_COMPARE_WITH_TIMEOUT(Text(frame->Panel().AxisBar(0), res::IDC_INCREMENTAL),
                                   QStringLiteral("        77"), 1000);
@@ -330,7 +309,7 @@ private slots:
     void shutdownClosesFirstThenTouchesNothing()
     {
         SetCard(6, 2);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         frame->show();
         frame->close();
         QTest::qWait(300);
@@ -342,7 +321,7 @@ private slots:
     void menuHasExit()
     {
         SetCard(1, 1);
-        auto frame = MakeFrame();
+        auto frame = NewFrame();
         const auto menus = frame->menuBar()->actions();
         QCOMPARE(menus.size(), 1);
         QCOMPARE(menus[0]->text(), QStringLiteral("&File"));

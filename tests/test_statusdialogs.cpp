@@ -88,26 +88,12 @@ constexpr int kBothTicksMs = 700;
 
 } // namespace
 
-class TestStatusdialogs : public QObject
+class TestStatusdialogs : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::CIsolatedProfile> m_profile;
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
-        QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
-    }
-
-    void init()
-    {
-        fake::Reset();
-        m_profile = std::make_unique<testsupport::CIsolatedProfile>();
-    }
-    void cleanup() { m_profile.reset(); }
-
     void statusOpensByType_data()
     {
         QTest::addColumn<int>("type");
@@ -122,8 +108,7 @@ private slots:
         QFETCH(int, type);
         QFETCH(QString, title);
         testsupport::SetCard(2, 1, {0, type});
-        auto frame = std::make_unique<CMainFrame>();
-        frame->LoadFrame(res::IDR_MAINFRAME);
+        auto frame = testsupport::NewFrame();
         CAxisBar& bar = frame->Panel().AxisBar(1);
 
         QString opened;
@@ -353,8 +338,7 @@ private slots:
         QFETCH(int, value);
         QFETCH(QString, ticked);
         testsupport::SetCard(3, 1, {type, type, type});
-        auto frame = std::make_unique<CMainFrame>();
-        frame->LoadFrame(res::IDR_MAINFRAME);
+        auto frame = testsupport::NewFrame();
         frame->show();
         CAxisBar& bar = frame->Panel().AxisBar(2);
 
