@@ -66,6 +66,12 @@ QWidget* CreateControl(QWidget* host, const ControlTemplate& ctl, const CDialogU
     case ControlKind::GroupBox: {
         auto* group = new QGroupBox(Text(ctl), host);
         group->setFocusPolicy(Qt::NoFocus);
+        // The frame's top line runs through the middle of the title, as dialog templates are drawn,
+        // so the controls placed inside keep clear of it.
+        group->setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+            "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+            " left: 5px; padding: 0 2px; }"));
         // A group box only frames its neighbours: clicks go through to the controls it surrounds.
         group->setAttribute(Qt::WA_TransparentForMouseEvents);
         widget = group;
