@@ -6,8 +6,9 @@ set -euo pipefail
 readout_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    xvfb xauth x11-apps imagemagick
+    xvfb xauth x11-apps x11-utils imagemagick
     locales fonts-dejavu-core
+    desktop-file-utils dpkg-dev file
 )
 
 readout_install_missing() {

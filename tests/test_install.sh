@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# The installed program. `cmake --install` into a fresh prefix and the Debian package unpacked into a
+# scratch root hold the same files in the usual places; the desktop entry validates and names the
+# installed program and icon; the package declares its libraries; and each installed program runs on
+# the simulated boards installed with it (no environment variable points at them), offscreen, and ends
+# in order on SIGTERM.
+#
+# usage: test_install.sh BUILD_DIR CMAKE CPACK
+set -euo pipefail
+build=$1 cmake=$2 cpack=$3
+
+for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is missing (scripts/setup.sh installs it)"
+        exit 77
+    fi
+done
+
+scratch=$(mktemp -d)
+pid=""
+cleanup() {
+    [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+expected_files="bin/orvane-readout
+lib/orvane-readout/libivrlib32.so
+share/applications/orvane-readout.desktop
+share/icons/hicolor/16x16/apps/orvane-readout.png
+share/icons/hicolor/32x32/apps/orvane-readout.png
+share/icons/hicolor/scalable/apps/orvane-readout.svg"
+
+# Width and height of a PNG, from its header.
+png_size() {
+    od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $3 * 256 + $4, $7 * 256 + $8 }'
+}
+
+check_tree() {
+    local what=$1 prefix=$2
+    local files
+    files=$(cd "$prefix" && find . -type f -printf '%P\n' | sort)
+    [ "$files" = "$expected_files" ] || fail "$what holds:"$'\n'"$files"
+    local entry=$prefix/share/applications/orvane-readout.desktop
+    desktop-file-validate "$entry" || fail "$what: the desktop entry does not validate"
+    grep -qx 'Exec=orvane-readout' "$entry" || fail "$what: the desktop entry does not start orvane-readout"
+    grep -qx 'Icon=orvane-readout' "$entry" || fail "$what: the desktop entry does not name the icon"
+    for size in 16x16 32x32; do
+        local icon=$prefix/share/icons/hicolor/$size/apps/orvane-readout.png
+        [ "$(png_size "$icon")" = "$size" ] || fail "$what: the $size icon is $(png_size "$icon")"
+    done
+}
+
+# Runs an installed program until it has refreshed every channel a few times, ends it with SIGTERM and
+# checks how it went.
+check_run() {
+    local what=$1 exe=$2
+    local run=$scratch/run-$what
+    mkdir -p "$run"
+    local trace=$run/trace.txt
+    env -u LD_LIBRARY_PATH -u ENCODER_SIM_CHANNELS -u ENCODER_SIM_BOARDS -u ENCODER_SIM_TYPES \
+        -u ENCODER_SIM_ABSENT -u ENCODER_SIM_SET -u ENCODER_SIM_MOTION \
+        QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$run/config" ENCODER_SIM_TRACE="$trace" \
+        "$exe" >"$run/output.txt" 2>&1 &
+    pid=$!
+    local ticks=0
+    for _ in $(seq 100); do
+        ticks=$(grep -c '^read 40 5 ' "$trace" 2>/dev/null || true)
+        [ "${ticks:-0}" -lt 3 ] || break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ "${ticks:-0}" -ge 3 ] || fail "$what: only ${ticks:-0} refreshes of channel 5"
+    local status=0
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" || status=$?
+    pid=""
+    [ "$status" -eq 0 ] || fail "$what: exit status $status after SIGTERM"$'\n'"$(cat "$run/output.txt")"
+    touch "$trace"
+    [ "$(head -n 1 "$trace")" = "open -> 0" ] || fail "$what: the trace starts with '$(head -n 1 "$trace")'"
+    [ "$(tail -n 1 "$trace")" = "close" ] || fail "$what: the trace ends with '$(tail -n 1 "$trace")'"
+    [ -f "$run/config/Orvane Electronic Controls Ltd/Orvane 001 - Digital Readout.conf" ] ||
+        fail "$what: no profile saved under XDG_CONFIG_HOME"
+}
+
+# Runs a command quietly; shows what it said when it fails.
+quietly() {
+    local log=$scratch/command.log
+    "$@" >"$log" 2>&1 || { cat "$log"; echo "FAIL: $*"; exit 1; }
+}
+
+quietly "$cmake" --install "$build" --prefix "$scratch/prefix"
+check_tree prefix "$scratch/prefix"
+check_run prefix "$scratch/prefix/bin/orvane-readout"
+
+quietly "$cpack" --config "$build/CPackConfig.cmake" -B "$scratch/package"
+debs=("$scratch"/package/orvane-readout_*.deb)
+if [ "${#debs[@]}" -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    fail "cpack made no single .deb: ${debs[*]}"
+else
+    deb=${debs[0]}
+    depends=$(dpkg-deb -f "$deb" Depends)
+    names=",$(echo "$depends" | sed 's/([^)]*)//g; s/ //g'),"
+    for pkg in libc6 libqt6core6 libqt6gui6 libqt6widgets6; do
+        [[ "$names" == *",$pkg,"* ]] || fail "the package does not depend on $pkg: $depends"
+    done
+    dpkg -x "$deb" "$scratch/root"
+    check_tree package "$scratch/root/usr"
+    check_run package "$scratch/root/usr/bin/orvane-readout"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "PASS: installed from the prefix and from the package"
