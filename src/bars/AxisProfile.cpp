@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -135,6 +136,32 @@ QVariant AsStored(const QVariant& value)
     return value;
 }
 
+// A key as the file holds it: QSettings drops leading, trailing and doubled slashes.
+QString FiledKey(const QString& key)
+{
+    return key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+}
+
+// Whether the file gave `value` back for `expected`. A value some other hand left in the profile may
+// come back in another form: a serialised number as text, one list as another kind, a NaN unequal to
+// itself.
+bool ReadsBackAs(const QVariant& value, const QVariant& expected)
+{
+    if (value == expected)
+        return true;
+    const auto serialised = [](const QVariant& v) {
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream << v;
+        return bytes;
+    };
+    if (serialised(value) == serialised(expected))
+        return true;
+    const bool bText = value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QStringList ||
+                       value.typeId() == QMetaType::QVariantList;
+    return bText && TextValue(value) == TextValue(expected);
+}
+
 // The profile file is replaced, in one rename, by a complete new one that has been read back first.
 // QSettings alone is not enough: its save file does not notice a write that fails while its buffer is
 // flushed (a full disk), and would put a cut-off profile in place of the earlier one.
@@ -149,8 +176,13 @@ bool WriteProfile(const Entries& pending)
         // A profile that is there but cannot be read is not replaced by one without its other sections.
         if (earlier->status() == QSettings::AccessError)
             return false;
-        for (const QString& key : earlier->allKeys())
-            content.insert(key, AsStored(earlier->value(key)));
+        for (const QString& key : earlier->allKeys()) {
+            // A key the file spells with stray slashes is reached, and written, without them.
+            const QString filed = FiledKey(key);
+            const QVariant value = earlier->value(filed);
+            if (!filed.isEmpty() && value.isValid())
+                content.insert(filed, AsStored(value));
+        }
     }
     for (const auto& [key, value] : pending)
         content.insert(key, AsStored(value));
@@ -178,7 +210,7 @@ bool WriteProfile(const Entries& pending)
         if (written.status() != QSettings::NoError || keys.size() != content.size())
             return false;
         for (const QString& key : keys) {
-            if (!content.contains(key) || written.value(key) != content.value(key))
+            if (!content.contains(key) || !ReadsBackAs(written.value(key), content.value(key)))
                 return false;
         }
     }
