@@ -32,6 +32,14 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
 
     if (!fw::CDialogBar::Create(parent, nIDTemplate, nStyle, nID))
         return false;
+    // The four values change at every tick. Each paints its own background, so the bar and the frame
+    // beneath are not repainted with it, and keeps its size, so a new text asks for no new layout.
+    for (int id : {res::IDC_INCREMENTAL, res::IDC_ABSOLUTE, res::IDC_MARKER, res::IDC_PROBE}) {
+        if (QWidget* value = GetDlgItem(id)) {
+            value->setAutoFillBackground(true);
+            value->setFixedSize(value->size());
+        }
+    }
     SetDlgItemText(res::IDC_NAME, m_strName);
     const auto connectButton = [this](int id, void (CAxisBar::*handler)()) {
         if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
@@ -102,7 +110,10 @@ void CAxisBar::OnStatus()
     }
 }
 
-void CAxisBar::OnZero() { write_encoder(REG_INCREMENTAL, m_nChannel, 0); }
+void CAxisBar::OnZero()
+{
+    write_encoder(REG_INCREMENTAL, m_nChannel, 0);
+}
 
 void CAxisBar::OnMrk()
 {
