@@ -10,23 +10,7 @@ namespace {
 
 constexpr int32_t kMaxChannels = 32768; // a call's index reaches no further
 
-bool IsChannelRegister(int32_t reg)
-{
-    switch (reg) {
-    case REG_MODE:
-    case REG_ENCODER_TYPE:
-    case REG_STATUS_INPUTS:
-    case REG_STATUS_ERRORS:
-    case REG_MRK:
-    case REG_INCREMENTAL:
-    case REG_MARKER:
-    case REG_PROBE:
-    case REG_ABSOLUTE:
-        return true;
-    default:
-        return false;
-    }
-}
+bool IsChannelRegister(int32_t reg) { return IndexOf(reg) == RegisterIndex::Channel; }
 
 // Channel registers whose value the card works out from the motion.
 bool IsDerived(int32_t reg)

@@ -99,26 +99,17 @@ const QStringList kNameTexts = Texts("|Q|QQ|\u00e9|\U0001F600|\t");
 // use for.
 int IndexCount(int32_t reg, int nAxes, int nBoards)
 {
-    switch (reg) {
-    case REG_AXIS_COUNT:
-    case REG_BOARD_COUNT:
+    switch (IndexOf(reg)) {
+    case RegisterIndex::Card:
         return 1;
-    case REG_PRB:
-    case REG_FS:
+    case RegisterIndex::Board:
         return nBoards;
-    case REG_MODE:
-    case REG_ENCODER_TYPE:
-    case REG_STATUS_INPUTS:
-    case REG_STATUS_ERRORS:
-    case REG_MRK:
-    case REG_INCREMENTAL:
-    case REG_MARKER:
-    case REG_PROBE:
-    case REG_ABSOLUTE:
+    case RegisterIndex::Channel:
         return nAxes;
-    default:
-        return -1;
+    case RegisterIndex::Unknown:
+        break;
     }
+    return -1;
 }
 
 // The first call that names a register the program does not use, an index beyond what the panel

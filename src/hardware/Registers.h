@@ -22,3 +22,35 @@ enum EncoderType : int {
     ENCODER_INCREMENTAL = 0,
     ENCODER_SSI = 1,
 };
+
+// What a register's index names.
+enum class RegisterIndex {
+    Card,    // index 0
+    Channel, // channel 0-11
+    Board,   // board 0-3
+    Unknown, // a register the program does not use
+};
+
+constexpr RegisterIndex IndexOf(int reg)
+{
+    switch (reg) {
+    case REG_AXIS_COUNT:
+    case REG_BOARD_COUNT:
+        return RegisterIndex::Card;
+    case REG_PRB:
+    case REG_FS:
+        return RegisterIndex::Board;
+    case REG_MODE:
+    case REG_ENCODER_TYPE:
+    case REG_STATUS_INPUTS:
+    case REG_STATUS_ERRORS:
+    case REG_MRK:
+    case REG_INCREMENTAL:
+    case REG_MARKER:
+    case REG_PROBE:
+    case REG_ABSOLUTE:
+        return RegisterIndex::Channel;
+    default:
+        return RegisterIndex::Unknown;
+    }
+}
