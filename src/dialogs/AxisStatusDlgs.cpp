@@ -7,27 +7,18 @@
 
 using hw::StatusBit;
 
-CAxisStatusDlg::CAxisStatusDlg(int nIDTemplate, QWidget* pParent) : fw::CDialog(nIDTemplate, pParent)
-{
-    // OK, Esc and the close box end the dialog without passing through done(): the end of the dialog
-    // is taken from its finished() signal, so the timer stops however it was closed.
-    connect(this, &QDialog::finished, this, [this] { OnDestroy(); });
-}
+CAxisStatusDlg::CAxisStatusDlg(int nIDTemplate, QWidget* pParent) : fw::CDialog(nIDTemplate, pParent) {}
 
 int CAxisStatusDlg::OnCreate()
 {
     if (fw::CDialog::OnCreate() == -1)
         return -1;
-    m_bWindowAlive = true;
     SetTimer(kStatusTimer, kStatusPeriodMs);
     return 0;
 }
 
 void CAxisStatusDlg::OnDestroy()
 {
-    if (!m_bWindowAlive)
-        return;
-    m_bWindowAlive = false;
     fw::CDialog::OnDestroy();
     KillTimer(kStatusTimer);
 }

@@ -19,12 +19,9 @@ public:
 protected:
     CAxisStatusDlg(int nIDTemplate, QWidget* pParent);
 
+    // Starts timer 1; the end of the dialog, however it came, stops it.
     int OnCreate() override;
-    // Runs once per window, whichever way the dialog ended.
     void OnDestroy() override;
-
-private:
-    bool m_bWindowAlive = false; // between the creation step and the end of the dialog
 };
 
 class CIncStatusDlg : public CAxisStatusDlg
