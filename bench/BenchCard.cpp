@@ -62,13 +62,13 @@ using benchcard::g_card;
 
 extern "C" {
 
-int16_t open_encoder(void)
+int16_t IVRLIB_CALL open_encoder(void)
 {
     return 0;
 }
-void close_encoder(void) {}
+void IVRLIB_CALL close_encoder(void) {}
 
-int32_t read_encoder(int32_t reg, int16_t index)
+int32_t IVRLIB_CALL read_encoder(int32_t reg, int16_t index)
 {
     ++g_card.nReads;
     switch (reg) {
@@ -95,7 +95,7 @@ int32_t read_encoder(int32_t reg, int16_t index)
     }
 }
 
-void write_encoder(int32_t reg, int16_t index, int32_t value)
+void IVRLIB_CALL write_encoder(int32_t reg, int16_t index, int32_t value)
 {
     ++g_card.nWrites;
     if (!benchcard::IsChannel(index))

@@ -33,7 +33,7 @@ Library& library()
 
 extern "C" {
 
-int16_t open_encoder(void)
+int16_t IVRLIB_CALL open_encoder(void)
 {
     Library& lib = library();
     const std::lock_guard lock(lib.mutex);
@@ -48,7 +48,7 @@ int16_t open_encoder(void)
     return result;
 }
 
-void close_encoder(void)
+void IVRLIB_CALL close_encoder(void)
 {
     Library& lib = library();
     const std::lock_guard lock(lib.mutex);
@@ -56,7 +56,7 @@ void close_encoder(void)
     lib.trace.Line("close");
 }
 
-int32_t read_encoder(int32_t reg, int16_t index)
+int32_t IVRLIB_CALL read_encoder(int32_t reg, int16_t index)
 {
     Library& lib = library();
     const std::lock_guard lock(lib.mutex);
@@ -66,7 +66,7 @@ int32_t read_encoder(int32_t reg, int16_t index)
     return value;
 }
 
-void write_encoder(int32_t reg, int16_t index, int32_t value)
+void IVRLIB_CALL write_encoder(int32_t reg, int16_t index, int32_t value)
 {
     Library& lib = library();
     const std::lock_guard lock(lib.mutex);

@@ -9,7 +9,7 @@ void SimTrace::Start(const std::string& path, std::ostream& diagnostics)
     m_file.reset();
     if (path.empty())
         return;
-    m_file.reset(std::fopen(path.c_str(), "a"));
+    m_file.reset(std::fopen(path.c_str(), "ab"));
     if (!m_file) {
         diagnostics << "ivrlib32 (simulated): ENCODER_SIM_TRACE=\"" + path +
                            "\" cannot be opened for appending; not tracing\n"

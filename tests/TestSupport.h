@@ -18,8 +18,9 @@ class CMainFrame;
 
 namespace testsupport {
 
-// Points the profile at a fresh temporary folder for the lifetime of the object and records every
-// message box.
+// Points the profile at a fresh temporary folder (on Windows, the user's registry branch at a fresh
+// scratch key of its own, so the real branch is never touched) for the lifetime of the object, and
+// records every message box.
 class CIsolatedProfile
 {
 public:
@@ -27,7 +28,7 @@ public:
     ~CIsolatedProfile();
 
     QString Path() const { return m_dir.path(); }
-    // The profile file the program writes on this platform.
+    // The profile file the program writes on this platform; on Windows its registry branch.
     QString ProfileFile() const;
     QStringList Messages() const { return *m_pMessages; }
     void ClearMessages() { m_pMessages->clear(); }
@@ -35,7 +36,18 @@ public:
 private:
     QTemporaryDir m_dir;
     std::shared_ptr<QStringList> m_pMessages;
+#if defined(Q_OS_WIN)
+    QString m_strScratchKey;
+#endif
 };
+
+// A profile as an operator may leave it, given as the text of a profile file. On Windows each of its
+// keys becomes a text value (REG_SZ) in the registry branch, as a registry editor leaves it.
+void WriteProfile(const QString& profileFile, const QByteArray& text);
+// The profile as its file holds it; on Windows the branch's values in the same "key=value" form.
+QByteArray ProfileBytes(const QString& profileFile);
+// A comma-decimal locale for the C library and Qt (German), or false when the system has none.
+bool SetCommaDecimalLocale();
 
 // A card with `axes` channels and `boards` boards, every channel of type `type` unless given per channel.
 void SetCard(int axes, int boards, const std::vector<int>& types = {});

@@ -4,8 +4,13 @@
 #include "app/MainFrame.h"
 #include "app/ReadoutApp.h"
 
+#include <QAbstractEventDispatcher>
+#include <QSettings>
 #include <QTest>
 #include <csignal>
+#if defined(Q_OS_WIN)
+#include <qt_windows.h>
+#endif
 
 using Trace = std::vector<std::string>;
 
@@ -61,26 +66,54 @@ private slots:
         QCOMPARE(testsupport::TraceFrom(before), Trace{"close"});
     }
 
-    void signalClosesTheWindowOrderly_data()
+    // The ends that come from outside: on Unix a signal, on Windows the end of the session (WM_CLOSE is
+    // the close box's own message, run by test_endtoend).
+    void endFromOutsideIsOrderly_data()
     {
         QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGINT") << SIGINT;
-        QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::addColumn<qint64>("endSession"); // the lParam of WM_ENDSESSION, or -1
+#if defined(Q_OS_WIN)
+        QTest::newRow("log-off") << 0 << qint64{ENDSESSION_LOGOFF};
+        QTest::newRow("shut-down") << 0 << qint64{0};
+#else
+        QTest::newRow("SIGTERM") << SIGTERM << qint64{-1};
+        QTest::newRow("SIGINT") << SIGINT << qint64{-1};
+        QTest::newRow("SIGHUP") << SIGHUP << qint64{-1};
+#endif
     }
 
-    void signalClosesTheWindowOrderly()
+    void endFromOutsideIsOrderly()
     {
         QFETCH(int, signal);
+        QFETCH(qint64, endSession);
         testsupport::CIsolatedProfile profile;
         testsupport::SetCard(2, 1);
         auto* app = static_cast<CReadoutApp*>(qApp);
         QVERIFY(app->InitInstance());
-        std::raise(signal);
+        app->MainFrame()->Panel().AxisBar(1).m_strName = QStringLiteral("S");
+        if (endSession >= 0) {
+#if defined(Q_OS_WIN)
+            // Windows may end the process as soon as WM_ENDSESSION is answered: the interface is closed
+            // and the settings are in the profile by then.
+            MSG msg{};
+            msg.message = WM_ENDSESSION;
+            msg.wParam = TRUE;
+            msg.lParam = static_cast<LPARAM>(endSession);
+            qintptr result = 0;
+            QAbstractEventDispatcher::instance()->filterNativeEvent("windows_generic_MSG", &msg, &result);
+            QCOMPARE(fake::Trace().back(), std::string("close"));
+            QCOMPARE(QSettings().value(QStringLiteral("Settings/Axis1/Name")).toString(), QStringLiteral("S"));
+#endif
+        } else {
+            std::raise(signal);
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!app->MainFrame()->isVisible(), 2000);
         QVERIFY(!app->MainFrame()->IsRefreshing());
+        const size_t calls = fake::Calls().size();
         QCOMPARE(app->ExitInstance(), 0);
         QCOMPARE(fake::Trace().back(), std::string("close"));
+        QVERIFY(fake::Calls().size() == calls || endSession < 0); // closed once
+        QCOMPARE(QSettings().value(QStringLiteral("Settings/Axis1/Name")).toString(), QStringLiteral("S"));
     }
 };
 

@@ -285,8 +285,7 @@ private slots:
     {
         const QLocale previous;
         const std::string previousC = std::setlocale(LC_ALL, nullptr);
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        std::setlocale(LC_ALL, "de_DE.UTF-8"); // where the system has it
+        testsupport::SetCommaDecimalLocale(); // where the system has one
         QCOMPARE(fw::FormatDouble15g(1.5), QStringLiteral("1.5"));
         double value = 0.0;
         QVERIFY(fw::ParseStrictDouble(QStringLiteral("2.25"), value));

@@ -1,4 +1,6 @@
-// The real executable on the simulated boards, offscreen, ended the way a session ends it.
+// The real executable on the simulated boards, ended the way a session ends it: offscreen and by
+// SIGTERM on Unix; on Windows on the desktop, by WM_CLOSE (as `taskkill` sends it) and by the end of
+// the Windows session.
 
 #include <QFile>
 #include <QProcess>
@@ -6,7 +8,51 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#if defined(Q_OS_WIN)
+#include <qt_windows.h>
+#endif
+
 namespace {
+
+#if defined(Q_OS_WIN)
+// The program's profile, the registry branch of the user running it.
+const QString kBranch =
+    QStringLiteral("HKEY_CURRENT_USER\\Software\\Orvane Electronic Controls Ltd\\Orvane 001 - Digital Readout");
+
+bool UnderWine()
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+struct CWindowSearch
+{
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<CWindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t title[64] = {};
+    GetWindowTextW(hwnd, title, 64);
+    if (owner == search->pid && IsWindowVisible(hwnd) && wcscmp(title, L"Orvane001 - Digital Readout") == 0) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The main window of process `pid`, or null.
+HWND MainWindowOf(qint64 pid)
+{
+    CWindowSearch search{static_cast<DWORD>(pid), nullptr};
+    EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+#endif
 
 QStringList ReadLines(const QString& path)
 {
@@ -27,7 +73,12 @@ class TestEndToEnd : public QObject
     QProcessEnvironment Environment(const QString& trace) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+#if defined(Q_OS_WIN)
+        // A real window, for the messages of the desktop to reach.
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+#else
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+#endif
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("ENCODER_SIM_TRACE"), trace);
         for (const char* name : {"ENCODER_SIM_CHANNELS", "ENCODER_SIM_BOARDS", "ENCODER_SIM_TYPES",
@@ -37,17 +88,48 @@ class TestEndToEnd : public QObject
     }
 
 private slots:
-    void runsTicksAndEndsOnSigterm()
+    void runsTicksAndEndsInOrder_data()
     {
-        const QString trace = m_dir.filePath(QStringLiteral("trace.txt"));
+        QTest::addColumn<bool>("endSession");
+        // QProcess::terminate: SIGTERM, or on Windows WM_CLOSE to the program's windows.
+        QTest::newRow("terminate") << false;
+#if defined(Q_OS_WIN)
+        QTest::newRow("end of the Windows session") << true;
+#endif
+    }
+
+    void runsTicksAndEndsInOrder()
+    {
+        QFETCH(bool, endSession);
+#if defined(Q_OS_WIN)
+        if (!UnderWine())
+            QSKIP("The program would save into the real profile of the user running the test");
+        QSettings(kBranch, QSettings::NativeFormat).remove(QString());
+#endif
+        const QString trace = m_dir.filePath(QStringLiteral("trace-%1.txt").arg(endSession));
         QProcess readout;
         readout.setProcessEnvironment(Environment(trace));
         readout.start(QStringLiteral(READOUT_EXECUTABLE), {});
         QVERIFY(readout.waitForStarted());
         // Let it tick a few times.
-        QTRY_VERIFY_WITH_TIMEOUT(ReadLines(trace).filter(QStringLiteral("read 40 5 ->")).size() >= 4, 10000);
-        readout.terminate();
-        QVERIFY(readout.waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(ReadLines(trace).filter(QStringLiteral("read 40 5 ->")).size() >= 4, 20000);
+        if (endSession) {
+#if defined(Q_OS_WIN)
+            HWND window = nullptr;
+            QTRY_VERIFY_WITH_TIMEOUT((window = MainWindowOf(readout.processId())) != nullptr, 10000);
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 10000, &answer);
+            QVERIFY(answer != FALSE);
+            SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 10000, &answer);
+            // Windows may end it now: the card is closed and the settings are saved already.
+            QCOMPARE(ReadLines(trace).last(), QStringLiteral("close"));
+            QCOMPARE(QSettings(kBranch, QSettings::NativeFormat).value(QStringLiteral("Settings/Axis5/Name")),
+                     QVariant(QStringLiteral("C")));
+#endif
+        } else {
+            readout.terminate();
+        }
+        QVERIFY(readout.waitForFinished(20000));
         QCOMPARE(readout.exitStatus(), QProcess::NormalExit);
         QCOMPARE(readout.exitCode(), 0);
 
@@ -61,6 +143,18 @@ private slots:
         for (int ch = 0; ch < 6; ++ch)
             QVERIFY(lines.contains(QStringLiteral("write 11 %1 402786304").arg(ch)));
         QCOMPARE(lines.filter(QStringLiteral("read 13 ")).size(), 6);
+#if defined(Q_OS_WIN)
+        // Each axis in the registry: text for the name and the scaling, a DWORD for the mode word.
+        QSettings branch(kBranch, QSettings::NativeFormat);
+        for (int ch = 0; ch < 6; ++ch) {
+            branch.beginGroup(QStringLiteral("Settings/Axis%1").arg(ch));
+            QCOMPARE(branch.value(QStringLiteral("Name")), QVariant(QString(QLatin1Char("XYZABC"[ch]))));
+            QCOMPARE(branch.value(QStringLiteral("Pitch")), QVariant(QStringLiteral("1.000000")));
+            QCOMPARE(branch.value(QStringLiteral("Count")), QVariant(QStringLiteral("1.000000")));
+            QCOMPARE(branch.value(QStringLiteral("Mode")), QVariant(402786304));
+            branch.endGroup();
+        }
+#endif
     }
 
     void missingInterfaceOpensNothingElse()

@@ -24,11 +24,7 @@ constexpr int kAxes = 2;
 const double kAny = std::numeric_limits<double>::quiet_NaN();
 const char kNulName[] = "[Settings]\nAxis0\\Name=N\0M\nAxis0\\Pitch=2\n";
 
-QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QByteArray FileBytes(const QString& path) { return testsupport::ProfileBytes(path); }
 
 // `value` as the profile's text form of a serialised value, "@Variant(...)" with every byte escaped.
 QByteArray SerialisedText(const QVariant& value)
@@ -193,6 +189,12 @@ private slots:
         QFETCH(qint64, mode);
         QFETCH(bool, saved);
         const QString path = m_profile->ProfileFile();
+#if defined(Q_OS_WIN)
+        // What a registry editor can leave is text values: the file's keys become them.
+        if (kind != QLatin1String("file"))
+            QSKIP("The registry has no directory, link or unreadable file to put where the profile belongs");
+        testsupport::WriteProfile(path, bytes);
+#else
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         if (kind == QLatin1String("directory")) {
             QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
@@ -214,6 +216,7 @@ private slots:
                 }
             }
         }
+#endif
         const QByteArray before = FileBytes(path);
 
         const int status = RunOnce();
@@ -242,7 +245,11 @@ private slots:
         // A valid profile: it reads without error, every key once, each channel's four values in it.
         const QByteArray written = FileBytes(path);
         {
+#if defined(Q_OS_WIN)
+            QSettings settings(path, QSettings::NativeFormat);
+#else
             QSettings settings(path, QSettings::IniFormat);
+#endif
             QCOMPARE(settings.status(), QSettings::NoError);
             QStringList keys = KeysInFile(written);
             QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());

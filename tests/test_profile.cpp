@@ -19,9 +19,13 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#if defined(Q_OS_WIN)
+#include <qt_windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using testsupport::NewFrame;
 using testsupport::SetCard;
@@ -47,16 +51,21 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-// One value of the profile as the file holds it, read from a private copy so nothing cached applies.
+// One value of the profile as the file holds it, read from a private copy so nothing cached applies;
+// on Windows straight from the registry branch.
 class CStoredProfile
 {
 public:
+#if defined(Q_OS_WIN)
+    explicit CStoredProfile(const QString& branch) : m_bCopied(true), m_settings(branch, QSettings::NativeFormat) {}
+#else
     explicit CStoredProfile(const QString& file)
         : m_strCopy(file + QStringLiteral(".copy%1").arg(s_nCopies++)),
           m_bCopied(QFile::copy(file, m_strCopy)), m_settings(m_strCopy, QSettings::IniFormat)
     {
     }
     ~CStoredProfile() { QFile::remove(m_strCopy); }
+#endif
 
     bool IsWhole() const { return m_bCopied && m_settings.status() == QSettings::NoError; }
     QStringList Sections()
@@ -79,6 +88,18 @@ private:
 };
 
 const QString kDefaultMode = QString::number(hw::kDefaultModeWord);
+
+#if defined(Q_OS_WIN)
+// The kind of one stored value of channel 0, as a registry editor shows it.
+DWORD RegistryKind(const wchar_t* value)
+{
+    DWORD kind = REG_NONE;
+    RegGetValueW(HKEY_CURRENT_USER,
+                 L"Software\\Orvane Electronic Controls Ltd\\Orvane 001 - Digital Readout\\Settings\\Axis0", value,
+                 RRF_RT_ANY, &kind, nullptr, nullptr);
+    return kind;
+}
+#endif
 
 // The word the card was first given for channel 0, or -1 when it was given none.
 int64_t FirstModeWrite()
@@ -116,19 +137,19 @@ private slots:
         QFETCH(int, boards);
         QFETCH(int, stale);
         if (stale >= 0)
-            WriteFile(File(),
+            testsupport::WriteProfile(File(),
                       QStringLiteral("[Settings]\nAxis%1\\Name=Q\nAxis%1\\Pitch=abc\n").arg(stale).toUtf8());
-        const QByteArray before = FileBytes(File());
+        const QByteArray before = testsupport::ProfileBytes(File());
         SetCard(axes, boards);
 
         auto frame = NewFrame();
         QTest::qWait(600);
-        QCOMPARE(FileBytes(File()), before);
+        QCOMPARE(testsupport::ProfileBytes(File()), before);
         {
             // The saves of the whole shutdown reach the file together, at the commit.
             profile::CProfileWriter writer;
             frame.reset();
-            QCOMPARE(FileBytes(File()), before);
+            QCOMPARE(testsupport::ProfileBytes(File()), before);
             QVERIFY(writer.Commit());
         }
 
@@ -209,6 +230,11 @@ private slots:
         QCOMPARE(QStringList({file.Value(0, "Pitch").toString(), file.Value(0, "Count").toString(),
                               file.Value(0, "Mode").toString()}),
                  stored);
+#if defined(Q_OS_WIN)
+        for (const auto& [value, kind] : {std::pair{L"Name", REG_SZ}, {L"Pitch", REG_SZ}, {L"Count", REG_SZ},
+                                          {L"Mode", REG_DWORD}})
+            QCOMPARE(RegistryKind(value), DWORD{kind});
+#endif
 
         // The next start: what the file says, or every default without a name.
         fake::ClearCalls();
@@ -270,7 +296,7 @@ private slots:
             if (!value.isNull())
                 text += "Axis0\\" + QByteArray(key) + '=' + value.toUtf8() + '\n';
         }
-        WriteFile(File(), text);
+        testsupport::WriteProfile(File(), text);
         SetCard(1, 1);
 
         auto frame = NewFrame();
@@ -294,9 +320,8 @@ private slots:
 
     void commaDecimalLocale()
     {
-        if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
-            QFAIL("locale de_DE.UTF-8 is missing: the README's test command generates it");
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        if (!testsupport::SetCommaDecimalLocale())
+            QFAIL("no German locale: the README's test command generates de_DE.UTF-8");
         const auto restore = qScopeGuard([] {
             std::setlocale(LC_ALL, "C");
             QLocale::setDefault(QLocale::c());
@@ -310,7 +335,7 @@ private slots:
         frame->Panel().AxisBar(0).m_dPitch = 0.25;
         frame->Panel().AxisBar(0).m_dCount = 4000.5;
         frame.reset();
-        const QByteArray bytes = FileBytes(File());
+        const QByteArray bytes = testsupport::ProfileBytes(File());
         QVERIFY2(bytes.contains("Axis0\\Pitch=0.250000\n"), bytes.constData());
         QVERIFY2(bytes.contains("Axis0\\Count=4000.500000\n"), bytes.constData());
 
@@ -335,6 +360,10 @@ private slots:
     {
         QFETCH(QString, obstacle);
         QFETCH(bool, saved);
+#if defined(Q_OS_WIN)
+        if (obstacle.contains(QLatin1String("file")) || obstacle.contains(QLatin1String("disk")))
+            QSKIP("The registry has no folder to block and no file whose size could be limited");
+#endif
         SetCard(12, 0);
         const QString folder = QFileInfo(File()).path();
         if (obstacle == QLatin1String("folder is a file")) {
@@ -343,15 +372,20 @@ private slots:
             // An earlier profile from an earlier run.
             NewFrame()->Panel().AxisBar(5).m_strName = QStringLiteral("E");
             if (obstacle.startsWith(QLatin1String("malformed")))
-                WriteFile(File(), FileBytes(File()) + "this line is no key\nAxis12\\Name=V\n");
+                testsupport::WriteProfile(File(), testsupport::ProfileBytes(File()) +
+                                                      "this line is no key\nAxis12\\Name=V\n");
         }
-        const QByteArray before = FileBytes(obstacle == QLatin1String("folder is a file") ? folder : File());
+        const QByteArray before = obstacle == QLatin1String("folder is a file") ? FileBytes(folder)
+                                                                                : testsupport::ProfileBytes(File());
 
         auto* app = static_cast<CReadoutApp*>(qApp);
         QVERIFY(app->InitInstance());
         app->MainFrame()->Panel().AxisBar(5).m_strName = QStringLiteral("N");
         app->MainFrame()->close();
 
+#if defined(Q_OS_WIN)
+        const int status = app->ExitInstance();
+#else
         // The file may not grow beyond a few hundred bytes: room for the lock, not for the profile.
         rlimit limit{};
         getrlimit(RLIMIT_FSIZE, &limit);
@@ -368,6 +402,7 @@ private slots:
         }
         const int status = app->ExitInstance();
         setrlimit(RLIMIT_FSIZE, &unlimited);
+#endif
 
         QCOMPARE(status, saved ? 0 : 1);
         const QString message = QStringLiteral("The axis settings could not be saved to:\n") + File();
@@ -382,11 +417,14 @@ private slots:
             QCOMPARE(stored.Value(12, "Name").toString(),
                      QLatin1String(obstacle == QLatin1String("malformed") ? "V" : ""));
         else
-            QCOMPARE(FileBytes(File()), before);
+            QCOMPARE(testsupport::ProfileBytes(File()), before);
     }
 
     void killDuringSaveLeavesAWholeProfile()
     {
+#if defined(Q_OS_WIN)
+        QSKIP("The registry writes each value by itself: there is no profile file to be cut off");
+#else
         // Generation g: every channel named "G<g>", pitch g.5, mode word g.
         std::array<CAxisBar, 12> bars;
         const auto saveGeneration = [&bars](int g) {
@@ -437,6 +475,7 @@ private slots:
         }
         // The kills fell while saves were going on.
         QVERIFY(newest > 0);
+#endif
     }
 };
 

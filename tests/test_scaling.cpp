@@ -1,5 +1,6 @@
 // Decimals and value texts, under a comma-decimal locale.
 
+#include "TestSupport.h"
 #include "bars/Scaling.h"
 
 #include <QTest>
@@ -16,8 +17,8 @@ private slots:
     void initTestCase()
     {
         // Qt has already set the C library's locale from the environment; force a comma-decimal one.
-        if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
-            QFAIL("locale de_DE.UTF-8 is missing: the README's test command generates it");
+        if (!testsupport::SetCommaDecimalLocale())
+            QFAIL("no German locale: the README's test command generates de_DE.UTF-8");
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "%.1f", 0.5);
         QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("0,5"));
@@ -92,7 +93,7 @@ private slots:
                 QCOMPARE(scaling::FormatValue(v, d), QString::fromLatin1(expected));
             }
         }
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
+        testsupport::SetCommaDecimalLocale();
     }
 
     void fixedSix()

@@ -16,7 +16,12 @@
 #include <array>
 #include <memory>
 #include <tuple>
+#if defined(Q_OS_WIN)
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -29,11 +34,20 @@ constexpr long kResidentTolerance = 1024 * 1024;
 
 long ResidentBytes()
 {
+#if defined(Q_OS_WIN)
+    // The working set is what Windows calls the resident memory.
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return -1;
+    return static_cast<long>(counters.WorkingSetSize);
+#else
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
         return -1;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toLong() * sysconf(_SC_PAGESIZE) : -1;
+#endif
 }
 
 int g_nTick = 0;

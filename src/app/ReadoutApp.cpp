@@ -30,14 +30,29 @@ bool CReadoutApp::InitInstance()
 
     m_pMainWnd = std::make_unique<CMainFrame>();
     m_pMainWnd->LoadFrame(res::IDR_MAINFRAME);
-    app::InstallShutdownSignals(m_pMainWnd.get());
+    m_nSessionEndStatus.reset();
+    app::InstallShutdownSignals(m_pMainWnd.get(), [this] { EndSession(); });
     m_pMainWnd->show();
     m_pMainWnd->update();
     return true;
 }
 
+void CReadoutApp::EndSession()
+{
+    if (!m_pMainWnd || m_nSessionEndStatus)
+        return;
+    // The frame stays: a dialog's modal loop may still be beneath this call, working on its bar.
+    profile::CProfileWriter writer;
+    m_pMainWnd->Panel().Close();
+    m_nSessionEndStatus = writer.Commit() ? 0 : 1;
+}
+
 int CReadoutApp::ExitInstance()
 {
+    if (m_nSessionEndStatus) {
+        m_pMainWnd.reset();
+        return *m_nSessionEndStatus;
+    }
     // Deleting the frame closes the interface, then every created axis bar saves its settings: all of
     // them go into the profile in one write, and the operator hears of it if that write fails.
     profile::CProfileWriter writer;

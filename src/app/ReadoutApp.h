@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <memory>
+#include <optional>
 
 class CMainFrame;
 
@@ -25,10 +26,15 @@ public:
     // operator has been told).
     int ExitInstance();
 
+    // The end of the Windows session: closes the interface and saves every axis's settings at once,
+    // before the session ends the process; ExitInstance then returns this end's status.
+    void EndSession();
+
     CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
 
 private:
     void SetRegistryKey(const char* key);
 
     std::unique_ptr<CMainFrame> m_pMainWnd;
+    std::optional<int> m_nSessionEndStatus;
 };

@@ -24,9 +24,19 @@ CReadoutPanel::CReadoutPanel()
 
 CReadoutPanel::~CReadoutPanel()
 {
-    // No register is touched after this. The members then go in reverse order: the axis bars from
-    // index 11 down to 0 (an array's elements are destroyed last to first), then the board bars.
+    // The members then go in reverse order: the axis bars, already saved, then the board bars.
+    Close();
+}
+
+void CReadoutPanel::Close()
+{
+    if (m_bClosed)
+        return;
+    // No register is touched after this.
+    m_bClosed = true;
     close_encoder();
+    for (int i = kMaxAxes - 1; i >= 0; --i)
+        AxisBar(i).SaveSettings();
 }
 
 int CReadoutPanel::GroupSize() const { return std::max(1, m_nAxisCount / m_nBoardCount); }
@@ -62,6 +72,8 @@ bool CReadoutPanel::CreateBars(QWidget* parent)
 
 void CReadoutPanel::RefreshAll()
 {
+    if (m_bClosed)
+        return;
     ForEachInGroupOrder([](CBoardBar& bar, int) { bar.Refresh(); }, [](CAxisBar& bar, int) { bar.Refresh(); });
 }
 

@@ -21,9 +21,12 @@ public:
 
     // Reads the channel and board counts from the card.
     CReadoutPanel();
-    // Closes the interface, then destroys the axis bars from the last to the first (each saving its
-    // settings), then the board bars.
+    // Closes, then destroys the axis bars and the board bars.
     ~CReadoutPanel();
+
+    // Closes the interface, then saves each created axis bar's settings from the last bar to the first.
+    // Only once; after it nothing refreshes.
+    void Close();
 
     CReadoutPanel(const CReadoutPanel&) = delete;
     CReadoutPanel& operator=(const CReadoutPanel&) = delete;
@@ -52,4 +55,5 @@ private:
     int16_t m_nAxisCount = 0;
     int16_t m_nBoardCount = 0;
     int m_nBoardBarsCreated = 0;
+    bool m_bClosed = false;
 };

@@ -4,6 +4,12 @@
 #include <QDialog>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
+
+#if defined(Q_OS_WIN)
+#include <QAbstractNativeEventFilter>
+#include <qt_windows.h>
+#endif
 
 #if defined(Q_OS_UNIX)
 #include <QSocketNotifier>
@@ -14,6 +20,17 @@
 #endif
 
 namespace app {
+
+void CloseOrderly(QWidget* window)
+{
+    // Open dialogs end first, as if cancelled, so their modal loops unwind.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+    if (window)
+        window->close();
+}
 
 #if defined(Q_OS_UNIX)
 namespace {
@@ -27,7 +44,7 @@ extern "C" void OnShutdownSignal(int signal)
 }
 } // namespace
 
-void InstallShutdownSignals(QWidget* window)
+void InstallShutdownSignals(QWidget* window, std::function<void()> /*endSessionNow*/)
 {
     if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
@@ -42,13 +59,7 @@ void InstallShutdownSignals(QWidget* window)
         char byte = 0;
         while (::read(g_signalPipe[1], &byte, 1) > 0) {
         }
-        // Open dialogs end first, as if cancelled, so their modal loops unwind.
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
-                dialog->reject();
-        }
-        if (target)
-            target->close();
+        CloseOrderly(target);
     });
 
     struct sigaction action = {};
@@ -58,8 +69,48 @@ void InstallShutdownSignals(QWidget* window)
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signal, &action, nullptr);
 }
+#elif defined(Q_OS_WIN)
+namespace {
+// WM_CLOSE needs nothing of ours: it closes the window like its close box. WM_ENDSESSION comes to
+// every top-level window of the program, Qt's hidden ones too; the first one that says the session
+// really ends does the work.
+class CSessionEndFilter : public QAbstractNativeEventFilter
+{
+public:
+    CSessionEndFilter(QWidget* window, std::function<void()> endSessionNow)
+        : m_pWindow(window), m_endSessionNow(std::move(endSessionNow))
+    {
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (eventType != "windows_generic_MSG" || !message)
+            return false;
+        const MSG* msg = static_cast<const MSG*>(message);
+        if (msg->message == WM_ENDSESSION && msg->wParam != FALSE && !m_bEnded) {
+            m_bEnded = true;
+            CloseOrderly(m_pWindow);
+            if (m_endSessionNow)
+                m_endSessionNow();
+        }
+        return false; // Qt's own handling follows: it ends the event loop
+    }
+
+private:
+    QPointer<QWidget> m_pWindow;
+    std::function<void()> m_endSessionNow;
+    bool m_bEnded = false;
+};
+} // namespace
+
+void InstallShutdownSignals(QWidget* window, std::function<void()> endSessionNow)
+{
+    static std::unique_ptr<CSessionEndFilter> filter;
+    filter = std::make_unique<CSessionEndFilter>(window, std::move(endSessionNow));
+    QCoreApplication::instance()->installNativeEventFilter(filter.get());
+}
 #else
-void InstallShutdownSignals(QWidget*) {}
+void InstallShutdownSignals(QWidget*, std::function<void()>) {}
 #endif
 
 } // namespace app

@@ -14,10 +14,14 @@
 
 CAxisBar::CAxisBar() : fw::CDialogBar(res::IDD_AXISBAR) {}
 
-CAxisBar::~CAxisBar()
+CAxisBar::~CAxisBar() { SaveSettings(); }
+
+void CAxisBar::SaveSettings()
 {
-    if (m_nChannel >= 0)
+    if (m_nChannel >= 0 && !m_bSettingsSaved) {
         profile::SaveAxisSettings(*this);
+        m_bSettingsSaved = true;
+    }
 }
 
 bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID, int16_t nChannel)

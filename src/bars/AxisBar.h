@@ -21,6 +21,9 @@ public:
     // Loads the channel's settings, programs its mode word into the card, reads its type and "Mrk"
     // flag, and only then creates the bar's window.
     bool Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID, int16_t nChannel);
+    // Saves the settings of a created bar to the profile, once: at shutdown, or at the end of the
+    // session if that comes first.
+    void SaveSettings();
 
     // Polls the card for this channel and updates the display.
     void Refresh();
@@ -54,4 +57,5 @@ public:
     uint32_t m_dwMode = 0;
     bool m_bMrk = false;
     bool m_bModePending = false;
+    bool m_bSettingsSaved = false;
 };

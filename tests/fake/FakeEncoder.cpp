@@ -70,7 +70,7 @@ bool IsOpen() { return state().open; }
 
 extern "C" {
 
-int16_t open_encoder(void)
+int16_t IVRLIB_CALL open_encoder(void)
 {
     auto& s = fake::state();
     s.open = s.openResult != 1;
@@ -78,14 +78,14 @@ int16_t open_encoder(void)
     return s.openResult;
 }
 
-void close_encoder(void)
+void IVRLIB_CALL close_encoder(void)
 {
     auto& s = fake::state();
     s.open = false;
     s.calls.push_back({fake::Call::Close});
 }
 
-int32_t read_encoder(int32_t reg, int16_t index)
+int32_t IVRLIB_CALL read_encoder(int32_t reg, int16_t index)
 {
     auto& s = fake::state();
     const int32_t value = s.readHook ? s.readHook(reg, index) : fake::Register(reg, index);
@@ -93,7 +93,7 @@ int32_t read_encoder(int32_t reg, int16_t index)
     return value;
 }
 
-void write_encoder(int32_t reg, int16_t index, int32_t value)
+void IVRLIB_CALL write_encoder(int32_t reg, int16_t index, int32_t value)
 {
     auto& s = fake::state();
     s.registers[{reg, index}] = value;

@@ -1,0 +1,69 @@
+# What a Windows build of the program needs beside it: the Qt libraries and the plugins it loads (the
+# platform, the style), and the compiler's runtime libraries. They are copied next to the executables in
+# the build tree, so the program and the tests run from there, and installed beside the program.
+
+set(readout_qt_libraries Qt6::Core Qt6::Gui Qt6::Widgets)
+# Plugin target, and the folder beside the program where Qt looks for it.
+set(readout_qt_plugins
+    Qt6::QWindowsIntegrationPlugin platforms
+    Qt6::QOffscreenIntegrationPlugin platforms
+    Qt6::QWindowsVistaStylePlugin styles)
+
+function(readout_imported_location target out)
+    foreach(property IMPORTED_LOCATION_RELEASE IMPORTED_LOCATION_RELWITHDEBINFO IMPORTED_LOCATION)
+        get_target_property(location ${target} ${property})
+        if(location)
+            set(${out} "${location}" PARENT_SCOPE)
+            return()
+        endif()
+    endforeach()
+    message(FATAL_ERROR "No library file for ${target}")
+endfunction()
+
+# The compiler's runtime, found where the compiler itself finds it.
+set(readout_compiler_runtime libstdc++-6.dll libwinpthread-1.dll)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    list(APPEND readout_compiler_runtime libgcc_s_dw2-1.dll)
+else()
+    list(APPEND readout_compiler_runtime libgcc_s_seh-1.dll)
+endif()
+set(readout_runtime_files "")
+if(NOT MSVC)
+    foreach(name IN LISTS readout_compiler_runtime)
+        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${name}
+                        OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+        if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+            message(FATAL_ERROR "The compiler's runtime library ${name} was not found")
+        endif()
+        get_filename_component(path "${path}" REALPATH)
+        list(APPEND readout_runtime_files "${path}")
+    endforeach()
+endif()
+
+foreach(target IN LISTS readout_qt_libraries)
+    readout_imported_location(${target} path)
+    list(APPEND readout_runtime_files "${path}")
+endforeach()
+
+set(out ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+file(COPY ${readout_runtime_files} DESTINATION ${out})
+install(FILES ${readout_runtime_files} DESTINATION bin)
+
+list(LENGTH readout_qt_plugins count)
+math(EXPR last "${count} - 1")
+foreach(i RANGE 0 ${last} 2)
+    math(EXPR j "${i} + 1")
+    list(GET readout_qt_plugins ${i} target)
+    list(GET readout_qt_plugins ${j} folder)
+    readout_imported_location(${target} path)
+    file(COPY "${path}" DESTINATION ${out}/${folder})
+    # Headless running is for tests; the installed program draws on the desktop only.
+    if(NOT target STREQUAL "Qt6::QOffscreenIntegrationPlugin")
+        install(FILES "${path}" DESTINATION bin/${folder})
+    endif()
+endforeach()
+
+if(READOUT_BUILD_TESTS)
+    readout_imported_location(Qt6::Test path)
+    file(COPY "${path}" DESTINATION ${out})
+endif()

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The Windows leg, from Debian: builds the readout for 32-bit Windows (build-win32/, the build a card's
+# owner installs, since the vendor's ivrlib32.dll is a 32-bit library) and 64-bit Windows (build-win64/,
+# simulated boards only) with Qt for Windows from ../shared/toolchains and Debian's mingw-w64, runs every
+# test of each under wine through CTest (headless tests offscreen, the rest on Xvfb), each leg in a fresh
+# wine prefix, and builds the installers. Run as root on Debian 12; installs what it lacks.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+toolchains=${READOUT_TOOLCHAINS:-$READOUT_ROOT/../shared/toolchains}
+for file in qt6.4.2-mingw32.tar.xz qt6.4.2-mingw64.tar.xz mingw32.cmake mingw64.cmake; do
+    if [ ! -f "$toolchains/$file" ]; then
+        echo "The Windows toolchains are missing: $toolchains/$file not found." >&2
+        echo "Put shared/ (with toolchains/) beside the checkout, or set READOUT_TOOLCHAINS." >&2
+        exit 2
+    fi
+done
+
+# 32-bit wine needs the i386 architecture before its package can be found.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "Adding the i386 architecture for wine32"
+    dpkg --add-architecture i386
+fi
+readout_install_missing cmake ninja-build qt6-base-dev-tools \
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
+    wine wine64 wine32:i386 nsis xvfb xauth
+export WINEDEBUG=-all
+
+# The toolchains unpack once into a folder of the build trees' own.
+qt_root="$READOUT_ROOT/build-win-qt"
+for bits in 32 64; do
+    archive="$toolchains/qt6.4.2-mingw$bits.tar.xz"
+    stamp="$qt_root/qt6-mingw$bits/.unpacked"
+    if [ ! -f "$stamp" ] || [ "$archive" -nt "$stamp" ]; then
+        echo "Unpacking $(basename "$archive")"
+        rm -rf "$qt_root/qt6-mingw$bits"
+        mkdir -p "$qt_root"
+        tar -C "$qt_root" -xJf "$archive"
+        touch "$stamp"
+    fi
+done
+
+status=0
+declare -A seconds
+for bits in 32 64; do
+    build="$READOUT_ROOT/build-win$bits"
+    if [ "$bits" = 32 ]; then
+        emulator=/usr/lib/wine/wine
+        export WINEARCH=win32
+    else
+        emulator=/usr/lib/wine/wine64
+        export WINEARCH=win64
+    fi
+    started=$SECONDS
+    echo "== Windows $bits-bit: configure and build"
+    cmake -S "$READOUT_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$qt_root/qt6-mingw$bits/lib/cmake/Qt6/qt.toolchain.cmake" \
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchains/mingw$bits.cmake" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" >/dev/null
+    cmake --build "$build"
+
+    echo "== Windows $bits-bit: installer"
+    (cd "$build" && cpack -G NSIS >/dev/null) || status=1
+
+    # A fresh prefix for the leg: no registry, no files of an earlier run.
+    export WINEPREFIX="$build/wineprefix"
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    "$emulator" wineboot -i >/dev/null 2>&1
+    echo "== Windows $bits-bit: tests under wine"
+    leg_status=0
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+        ctest --test-dir "$build" --output-on-failure --timeout 600 -j2 2>&1 | tee "$build/ctest.log" ||
+        leg_status=$?
+    wineserver -k 2>/dev/null || true
+    ((leg_status == 0)) || status=1
+    seconds[$bits]=$((SECONDS - started))
+done
+
+echo
+echo "== Summary, Windows"
+for bits in 32 64; do
+    echo "-- Windows $bits-bit (build, installer and tests ${seconds[$bits]}s)"
+    ls "$READOUT_ROOT/build-win$bits"/orvane-readout-*.exe 2>/dev/null | sed 's/^/   installer: /'
+    sed -n "/tests passed, /,\$p" "$READOUT_ROOT/build-win$bits/ctest.log"
+done
+exit "$status"
