@@ -56,6 +56,7 @@ CReadoutTestCase::~CReadoutTestCase() = default;
 
 void CReadoutTestCase::initTestCase()
 {
+    res::InstallResources();
     QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
 }

@@ -9,6 +9,7 @@
 
 CReadoutApp::CReadoutApp(int& argc, char** argv) : QApplication(argc, argv)
 {
+    res::InstallResources();
     // Set before the interface is opened: the name titles message boxes and, with the organisation,
     // names the profile.
     setApplicationName(res::String(res::AFX_IDS_APP_TITLE));

@@ -2,7 +2,7 @@
 
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
-#include "resources/Resources.h"
+#include "framework/ResourceTables.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,11 +20,6 @@ CDialog::CDialog(int nIDTemplate, QWidget* pParent) : QDialog(pParent), m_nIDTem
                    Qt::WindowCloseButtonHint);
 }
 
-CDialog::CDialog(const DialogTemplate& tmpl, QWidget* pParent) : CDialog(tmpl.id, pParent)
-{
-    m_pTemplate = &tmpl;
-}
-
 CDialog::~CDialog()
 {
     for (const auto& [id, qtId] : m_timers)
@@ -35,7 +30,7 @@ bool CDialog::Create()
 {
     if (m_bCreated)
         return true;
-    const DialogTemplate* tmpl = m_pTemplate ? m_pTemplate : res::Dialog(m_nIDTemplate);
+    const DialogTemplate* tmpl = FindDialogTemplate(m_nIDTemplate);
     if (!tmpl)
         return false;
     BuildTemplate(this, *tmpl, m_controls);
@@ -84,7 +79,7 @@ bool CDialog::OnInitDialog()
         if (!combo)
             continue;
         const QSignalBlocker block(combo);
-        for (const char* item : res::ListInit(m_nIDTemplate, widget->property("controlId").toInt()))
+        for (const char* item : FindListInit(m_nIDTemplate, widget->property("controlId").toInt()))
             combo->addItem(QString::fromUtf8(item));
         combo->setCurrentIndex(-1);
     }

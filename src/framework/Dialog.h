@@ -20,8 +20,6 @@ class CDialog : public QDialog
 public:
     // `pParent` is the owner; without one the dialog is owned by the application's active window.
     explicit CDialog(int nIDTemplate, QWidget* pParent = nullptr);
-    // A dialog built from a template the caller owns (it must outlive the dialog's creation).
-    explicit CDialog(const DialogTemplate& tmpl, QWidget* pParent = nullptr);
     ~CDialog() override;
 
     // Creates the window from the template (creation step, then initialisation) without running it.
@@ -82,7 +80,6 @@ private:
     void DropPendingClick(QWidget* control);
 
     int m_nIDTemplate;
-    const DialogTemplate* m_pTemplate = nullptr; // nullptr: the program's template m_nIDTemplate
     bool m_bCreated = false;
     bool m_bEnded = false;
     bool m_bReportingFailure = false;

@@ -1,7 +1,7 @@
 #include "framework/DialogBar.h"
 
 #include "framework/FrameWnd.h"
-#include "resources/Resources.h"
+#include "framework/ResourceTables.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -13,7 +13,7 @@ CDialogBar::CDialogBar(int nDefaultTemplate) : m_nTemplate(nDefaultTemplate) {}
 
 bool CDialogBar::Create(QWidget* parent, int nIDTemplate, unsigned /*nStyle*/, int nID)
 {
-    const DialogTemplate* tmpl = res::Dialog(nIDTemplate);
+    const DialogTemplate* tmpl = FindDialogTemplate(nIDTemplate);
     if (!tmpl || m_bCreated)
         return false;
     m_nTemplate = nIDTemplate;
@@ -41,7 +41,7 @@ void CDialogBar::SetDlgItemText(int id, const QString& text)
 
 QSize CDialogBar::CalcFixedLayout() const
 {
-    const DialogTemplate* tmpl = res::Dialog(m_nTemplate);
+    const DialogTemplate* tmpl = FindDialogTemplate(m_nTemplate);
     return tmpl ? TemplatePixelSize(*tmpl) : QSize();
 }
 
