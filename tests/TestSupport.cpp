@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "framework/MessageBox.h"
+#include "framework/WinApp.h"
 #include "resources/Resources.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,9 @@ CIsolatedProfile::CIsolatedProfile() : m_pMessages(std::make_shared<QStringList>
 
 CIsolatedProfile::~CIsolatedProfile()
 {
+    // What the bars saved goes into this folder, as an orderly exit would put it, and not into the next.
+    if (fw::CWinApp* app = fw::AfxGetApp())
+        app->Profile().Commit();
     fw::SetMessageBoxHook({});
 }
 

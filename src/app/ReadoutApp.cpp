@@ -2,12 +2,11 @@
 
 #include "app/MainFrame.h"
 #include "app/SignalHandler.h"
-#include "bars/AxisProfile.h"
 #include "framework/MessageBox.h"
 #include "hardware/EncoderLibrary.h"
 #include "resources/Resources.h"
 
-CReadoutApp::CReadoutApp(int& argc, char** argv) : QApplication(argc, argv)
+CReadoutApp::CReadoutApp(int& argc, char** argv) : fw::CWinApp(argc, argv)
 {
     res::InstallResources();
     // Set before the interface is opened: the name titles message boxes and, with the organisation,
@@ -19,16 +18,12 @@ CReadoutApp::CReadoutApp(int& argc, char** argv) : QApplication(argc, argv)
 
 CReadoutApp::~CReadoutApp() = default;
 
-void CReadoutApp::SetRegistryKey(const char* key) { setOrganizationName(QString::fromUtf8(key)); }
-
 bool CReadoutApp::InitInstance()
 {
     if (open_encoder() == 1) {
         fw::AfxMessageBox(QStringLiteral("Encoder interface not found !"));
         return false;
     }
-    SetRegistryKey(kRegistryKey);
-
     m_pMainWnd = std::make_unique<CMainFrame>();
     m_pMainWnd->LoadFrame(res::IDR_MAINFRAME);
     app::InstallShutdownSignals(m_pMainWnd.get());
@@ -41,7 +36,9 @@ int CReadoutApp::ExitInstance()
 {
     // Deleting the frame closes the interface, then every created axis bar saves its settings: all of
     // them go into the profile in one write, and the operator hears of it if that write fails.
-    profile::CProfileWriter writer;
     m_pMainWnd.reset();
-    return writer.Commit() ? 0 : 1;
+    if (Profile().Commit())
+        return 0;
+    fw::AfxMessageBox(QStringLiteral("The axis settings could not be saved to:\n%1").arg(Profile().Location()));
+    return 1;
 }

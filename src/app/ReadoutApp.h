@@ -1,12 +1,13 @@
 #pragma once
 // The application object: opens the encoder interface and creates the main window.
 
-#include <QApplication>
+#include "framework/WinApp.h"
+
 #include <memory>
 
 class CMainFrame;
 
-class CReadoutApp : public QApplication
+class CReadoutApp : public fw::CWinApp
 {
     Q_OBJECT
 
@@ -16,19 +17,17 @@ public:
     CReadoutApp(int& argc, char** argv);
     ~CReadoutApp() override;
 
-    // Opens the interface (or reports that there is none), names the profile, creates and shows the
-    // main window. Returns whether to run the event loop.
+    // Opens the interface (or reports that there is none), creates and shows the main window. Returns
+    // whether to run the event loop.
     bool InitInstance();
 
     // After the event loop: destroys the main window (closing the interface and saving every axis's
-    // settings) and returns the program's exit status, 1 when the settings could not be saved (the
-    // operator has been told).
+    // settings), commits the profile and returns the program's exit status, 1 when the settings could
+    // not be saved (the operator has been told).
     int ExitInstance();
 
     CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
 
 private:
-    void SetRegistryKey(const char* key);
-
     std::unique_ptr<CMainFrame> m_pMainWnd;
 };

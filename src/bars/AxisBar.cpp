@@ -4,6 +4,7 @@
 #include "bars/Scaling.h"
 #include "dialogs/AxisPropertiesDlg.h"
 #include "dialogs/AxisStatusDlgs.h"
+#include "framework/WinApp.h"
 #include "hardware/EncoderLibrary.h"
 #include "hardware/Flags.h"
 #include "hardware/Registers.h"
@@ -12,18 +13,27 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 
+namespace {
+// The application's profile; none when the application is no framework application (a bare test).
+fw::CProfile* AppProfile()
+{
+    fw::CWinApp* app = fw::AfxGetApp();
+    return app ? &app->Profile() : nullptr;
+}
+} // namespace
+
 CAxisBar::CAxisBar() : fw::CDialogBar(res::IDD_AXISBAR) {}
 
 CAxisBar::~CAxisBar()
 {
-    if (m_nChannel >= 0)
-        profile::SaveAxisSettings(*this);
+    if (fw::CProfile* store = AppProfile(); store && m_nChannel >= 0)
+        profile::SaveAxisSettings(*this, *store);
 }
 
 bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID, int16_t nChannel)
 {
     m_nChannel = nChannel;
-    profile::LoadAxisSettings(*this);
+    profile::LoadAxisSettings(*this, AppProfile());
     RecalcScaling();
     m_nEncoderType = read_encoder(REG_ENCODER_TYPE, m_nChannel);
     write_encoder(REG_MODE, m_nChannel, static_cast<int32_t>(m_dwMode));
