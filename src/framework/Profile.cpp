@@ -33,7 +33,10 @@ std::unique_ptr<QSettings> OpenProfile()
     return settings;
 }
 
-QString Key(const QString& section, const QString& entry) { return section + QLatin1Char('/') + entry; }
+QString Key(const QString& section, const QString& entry)
+{
+    return section + QLatin1Char('/') + entry;
+}
 
 // A value as text, whatever form the profile holds it in. An unquoted comma in a hand-edited file
 // makes a list of it; it is put back together.
@@ -226,6 +229,9 @@ bool CProfile::Commit()
     return WriteProfile(std::exchange(m_pending, {}));
 }
 
-QString CProfile::Location() const { return QDir::toNativeSeparators(OpenProfile()->fileName()); }
+QString CProfile::Location() const
+{
+    return QDir::toNativeSeparators(OpenProfile()->fileName());
+}
 
 } // namespace fw

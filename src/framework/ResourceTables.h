@@ -29,11 +29,11 @@ struct MenuPopup
 // The program's lookups; any of them may be left out.
 struct ResourceTables
 {
-    const DialogTemplate* (*dialog)(int id) = nullptr;                         // nullptr: none
+    const DialogTemplate* (*dialog)(int id) = nullptr;                                 // nullptr: none
     std::span<const char* const> (*listInit)(int templateId, int controlId) = nullptr; // in order
-    QString (*string)(int id) = nullptr;                                      // empty: none
-    std::span<const MenuPopup> (*menu)(int id) = nullptr;                     // popups in order
-    QIcon (*icon)(int id) = nullptr;                                          // every size it comes in
+    QString (*string)(int id) = nullptr;                                               // empty: none
+    std::span<const MenuPopup> (*menu)(int id) = nullptr;                              // popups in order
+    QIcon (*icon)(int id) = nullptr; // every size it comes in
 };
 
 void AfxSetResources(const ResourceTables& tables);

@@ -6,8 +6,14 @@ CWinApp::CWinApp(int& argc, char** argv) : QApplication(argc, argv) {}
 
 CWinApp::~CWinApp() = default;
 
-void CWinApp::SetRegistryKey(const char* key) { setOrganizationName(QString::fromUtf8(key)); }
+void CWinApp::SetRegistryKey(const char* key)
+{
+    setOrganizationName(QString::fromUtf8(key));
+}
 
-CWinApp* AfxGetApp() { return qobject_cast<CWinApp*>(QCoreApplication::instance()); }
+CWinApp* AfxGetApp()
+{
+    return qobject_cast<CWinApp*>(QCoreApplication::instance());
+}
 
 } // namespace fw
