@@ -10,7 +10,6 @@
 #include "hardware/Registers.h"
 #include "resources/Resources.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 
 namespace {
@@ -51,14 +50,10 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
         }
     }
     SetDlgItemText(res::IDC_NAME, m_strName);
-    const auto connectButton = [this](int id, void (CAxisBar::*handler)()) {
-        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
-            connect(button, &QAbstractButton::clicked, this, handler);
-    };
-    connectButton(res::IDC_SETUP, &CAxisBar::OnSetup);
-    connectButton(res::IDC_STATUS, &CAxisBar::OnStatus);
-    connectButton(res::IDC_ZERO, &CAxisBar::OnZero);
-    connectButton(res::IDC_MRK, &CAxisBar::OnMrk);
+    OnClicked(res::IDC_SETUP, [this] { OnSetup(); });
+    OnClicked(res::IDC_STATUS, [this] { OnStatus(); });
+    OnClicked(res::IDC_ZERO, [this] { OnZero(); });
+    OnClicked(res::IDC_MRK, [this] { OnMrk(); });
     UpdateCmdUI();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
+#include "framework/MessageMap.h"
 #include "framework/ResourceTables.h"
 
 #include <QApplication>
@@ -143,9 +144,22 @@ void CDialog::timerEvent(QTimerEvent* event)
     QDialog::timerEvent(event);
 }
 
+void CDialog::OnClicked(int nID, std::function<void()> handler)
+{
+    BindClicked(GetDlgItem(nID), nID, this, std::move(handler));
+}
+
+void CDialog::OnSelChange(int nID, std::function<void()> handler)
+{
+    BindSelChange(GetDlgItem(nID), nID, this, std::move(handler));
+}
+
 void CDialog::OnKillFocus(int nID, std::function<void()> handler)
 {
-    if (QWidget* control = GetDlgItem(nID)) {
+    QWidget* control = GetDlgItem(nID);
+    Q_ASSERT_X(qobject_cast<QLineEdit*>(control), "OnKillFocus",
+               qPrintable(QStringLiteral("no edit %1").arg(nID)));
+    if (control) {
         control->installEventFilter(this);
         m_killFocusHandlers[control] = std::move(handler);
     }

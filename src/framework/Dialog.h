@@ -38,9 +38,6 @@ public:
     QWidget* GetDlgItem(int nID) const { return m_controls.Item(nID); }
     int TemplateId() const { return m_nIDTemplate; }
 
-    // True while a validation message is on screen: focus changes it causes are not the operator's.
-    bool IsReportingFailure() const { return m_bReportingFailure; }
-
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
     // Window creation, before initialisation: return -1 to fail the creation.
@@ -61,6 +58,10 @@ protected:
     void SetTimer(int nIDEvent, int nElapseMs);
     void KillTimer(int nIDEvent);
 
+    // Message-map entries, by control ID (see framework/MessageMap.h): the operator's click on a button
+    // or check box, and choice in a list.
+    void OnClicked(int nID, std::function<void()> handler);
+    void OnSelChange(int nID, std::function<void()> handler);
     // Calls `handler` every time edit `nID` loses the focus to another control of the dialog, except
     // while a validation message is shown. When the handler's check fails, the click that took the focus
     // does nothing.

@@ -1,11 +1,13 @@
 #include "framework/DialogBar.h"
 
 #include "framework/FrameWnd.h"
+#include "framework/MessageMap.h"
 #include "framework/ResourceTables.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <utility>
 
 namespace fw {
 
@@ -37,6 +39,11 @@ void CDialogBar::SetDlgItemText(int id, const QString& text)
         edit->setText(text);
     else if (auto* button = qobject_cast<QAbstractButton*>(item))
         button->setText(text);
+}
+
+void CDialogBar::OnClicked(int nID, std::function<void()> handler)
+{
+    BindClicked(GetDlgItem(nID), nID, this, std::move(handler));
 }
 
 QSize CDialogBar::CalcFixedLayout() const
