@@ -26,6 +26,7 @@ void DropSizeHintNotice(QtMsgType type, const QMessageLogContext& context, const
 void InitApplication()
 {
     g_previousHandler = qInstallMessageHandler(DropSizeHintNotice);
+    res::InstallResources();
     QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
 }

@@ -18,7 +18,7 @@ reports="$sanitized/sanitizer-reports"
 run_tests() {
     local status=0
     echo "== Tests, $2"
-    ctest --test-dir "$1" --output-on-failure --timeout 600 2>&1 | tee "$1/ctest.log" || status=$?
+    ctest --test-dir "$1" -j "$(nproc)" --output-on-failure --timeout 600 2>&1 | tee "$1/ctest.log" || status=$?
     return "$status"
 }
 

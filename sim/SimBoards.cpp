@@ -1,7 +1,7 @@
 #include "SimBoards.h"
 
-#include "hardware/ModeWord.h"
-#include "hardware/Registers.h"
+#include "ModeWord.h"
+#include "Registers.h"
 
 #include <algorithm>
 

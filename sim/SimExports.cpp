@@ -6,7 +6,7 @@
 #include "SimConfig.h"
 #include "SimTrace.h"
 
-#include "hardware/EncoderLibrary.h"
+#include "EncoderLibrary.h"
 
 #include <iostream>
 #include <memory>

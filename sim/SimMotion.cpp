@@ -1,6 +1,6 @@
 #include "SimMotion.h"
 
-#include "hardware/ModeWord.h"
+#include "ModeWord.h"
 
 #include <cmath>
 #include <numbers>

@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "framework/MessageBox.h"
+#include "framework/WinApp.h"
 #include "resources/Resources.h"
 
 #include <QCoreApplication>
@@ -42,6 +43,9 @@ CIsolatedProfile::CIsolatedProfile() : m_pMessages(std::make_shared<QStringList>
 
 CIsolatedProfile::~CIsolatedProfile()
 {
+    // What the bars saved goes into this folder, as an orderly exit would put it, and not into the next.
+    if (fw::CWinApp* app = fw::AfxGetApp())
+        app->Profile().Commit();
     fw::SetMessageBoxHook({});
 #if defined(Q_OS_WIN)
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
@@ -161,6 +165,7 @@ CReadoutTestCase::~CReadoutTestCase() = default;
 
 void CReadoutTestCase::initTestCase()
 {
+    res::InstallResources();
     QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
     QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
 }

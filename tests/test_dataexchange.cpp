@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
+#include "framework/ResourceTables.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -46,7 +47,7 @@ constexpr fw::DialogTemplate kTemplate = {
 class CExchangeDlg : public fw::CDialog
 {
 public:
-    CExchangeDlg() : fw::CDialog(kTemplate) {}
+    CExchangeDlg() : fw::CDialog(kTemplate.id) {}
 
     QString m_strText = QStringLiteral("old");
     uint32_t m_nNumber = 7;
@@ -97,6 +98,9 @@ class TestDataexchange : public QObject
 private slots:
     void initTestCase()
     {
+        fw::ResourceTables tables;
+        tables.dialog = [](int id) -> const fw::DialogTemplate* { return id == kTemplate.id ? &kTemplate : nullptr; };
+        fw::AfxSetResources(tables);
         QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
         QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
     }

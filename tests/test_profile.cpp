@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/ReadoutApp.h"
 #include "bars/AxisProfile.h"
+#include "framework/Profile.h"
 #include "hardware/ModeWord.h"
 #include "resources/Resources.h"
 
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTest>
 #include <array>
 #include <clocale>
@@ -118,6 +120,8 @@ class TestProfile : public testsupport::CReadoutTestCase
 
 
     QString File() const { return m_profile->ProfileFile(); }
+    // What the bars saved, put into the file as the application does at exit.
+    static bool Commit() { return static_cast<CReadoutApp*>(qApp)->Profile().Commit(); }
 
 private slots:
     void firstRunWritesEveryCreatedChannel_data()
@@ -145,13 +149,10 @@ private slots:
         auto frame = NewFrame();
         QTest::qWait(600);
         QCOMPARE(testsupport::ProfileBytes(File()), before);
-        {
-            // The saves of the whole shutdown reach the file together, at the commit.
-            profile::CProfileWriter writer;
-            frame.reset();
-            QCOMPARE(testsupport::ProfileBytes(File()), before);
-            QVERIFY(writer.Commit());
-        }
+        // The saves of the whole shutdown reach the file together, at the commit.
+        frame.reset();
+        QCOMPARE(testsupport::ProfileBytes(File()), before);
+        QVERIFY(Commit());
 
         CStoredProfile stored(File());
         QVERIFY(stored.IsWhole());
@@ -224,6 +225,7 @@ private slots:
         bar.m_dwMode = mode;
         bar.m_bModePending = true;
         frame.reset();
+        QVERIFY(Commit());
 
         CStoredProfile file(File());
         QCOMPARE(file.Value(0, "Name").toString(), name);
@@ -309,6 +311,7 @@ private slots:
         frame->Panel().RefreshAll();
         QCOMPARE(Text(bar, res::IDC_NAME), name);
         frame.reset();
+        QVERIFY(Commit());
 
         // What was read is what is saved, in the stored forms.
         CStoredProfile stored(File());
@@ -335,6 +338,7 @@ private slots:
         frame->Panel().AxisBar(0).m_dPitch = 0.25;
         frame->Panel().AxisBar(0).m_dCount = 4000.5;
         frame.reset();
+        QVERIFY(Commit());
         const QByteArray bytes = testsupport::ProfileBytes(File());
         QVERIFY2(bytes.contains("Axis0\\Pitch=0.250000\n"), bytes.constData());
         QVERIFY2(bytes.contains("Axis0\\Count=4000.500000\n"), bytes.constData());
@@ -371,6 +375,7 @@ private slots:
         } else {
             // An earlier profile from an earlier run.
             NewFrame()->Panel().AxisBar(5).m_strName = QStringLiteral("E");
+            QVERIFY(Commit());
             if (obstacle.startsWith(QLatin1String("malformed")))
                 testsupport::WriteProfile(File(), testsupport::ProfileBytes(File()) +
                                                       "this line is no key\nAxis12\\Name=V\n");
@@ -428,22 +433,40 @@ private slots:
         // Generation g: every channel named "G<g>", pitch g.5, mode word g.
         std::array<CAxisBar, 12> bars;
         const auto saveGeneration = [&bars](int g) {
-            profile::CProfileWriter writer;
+            fw::CProfile store;
             for (int ch = 11; ch >= 0; --ch) {
                 CAxisBar& bar = bars[static_cast<size_t>(ch)];
                 bar.m_nChannel = static_cast<int16_t>(ch);
                 bar.m_strName = QStringLiteral("G%1").arg(g);
                 bar.m_dPitch = g + 0.5;
                 bar.m_dwMode = static_cast<uint32_t>(g);
-                profile::SaveAxisSettings(bar);
+                profile::SaveAxisSettings(bar, store);
             }
-            return writer.Commit();
+            return store.Commit();
         };
         const auto forget = qScopeGuard([&bars] {
             for (CAxisBar& bar : bars)
                 bar.m_nChannel = -1;
         });
+        // Beside the profile: the operator's own files, and the locked, read-back copy of a killed save
+        // of an earlier version.
+        const QDir folder = QFileInfo(File()).dir();
+        const QString base = QFileInfo(File()).fileName();
+        const QStringList own = {base + QStringLiteral(".backup"), QStringLiteral("notes.txt")};
+        for (const QString& name : own + QStringList{base + QStringLiteral(".QkWmTz.read"),
+                                                     base + QStringLiteral(".QkWmTz.read.lock")})
+            WriteFile(folder.filePath(name), "kept\n");
+        // Everything beside the profile but the operator's files and the profile's lock (with the lock
+        // QLockFile takes while it clears a stale one), which the next save takes over.
+        const auto leftovers = [&] {
+            QStringList names = folder.entryList(QDir::Files | QDir::Hidden);
+            for (const QString& name :
+                 own + QStringList{base, base + QStringLiteral(".lock"), base + QStringLiteral(".lock.rmlock")})
+                names.removeOne(name);
+            return names;
+        };
         QVERIFY(saveGeneration(0));
+        QCOMPARE(leftovers(), QStringList());
 
         int newest = 0;
         for (int round = 0; round < 40; ++round) {
@@ -457,6 +480,14 @@ private slots:
             usleep(1000 + QRandomGenerator::global()->bounded(30000));
             kill(child, SIGKILL);
             waitpid(child, nullptr, 0);
+
+            // The files of the one save that was killed at most: those of earlier ones are gone.
+            QSet<QString> saves;
+            for (const QString& name : leftovers()) {
+                QVERIFY2(name.startsWith(base + QLatin1Char('.')), qPrintable(name));
+                saves.insert(name.mid(base.size() + 1, 6));
+            }
+            QVERIFY2(saves.size() <= 1, qPrintable(leftovers().join(QLatin1Char(' '))));
 
             CStoredProfile stored(File());
             QVERIFY(stored.IsWhole());
@@ -475,6 +506,8 @@ private slots:
         }
         // The kills fell while saves were going on.
         QVERIFY(newest > 0);
+        QVERIFY(saveGeneration(newest + 1));
+        QCOMPARE(leftovers(), QStringList());
 #endif
     }
 };

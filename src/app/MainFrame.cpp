@@ -64,7 +64,6 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::FitToBars()
 {
-    const QSize fit = m_panel.GetFitSize();
     // The caption belongs to the window manager: the client area holds the bars below our menu bar.
-    SetClientSizeForBars(QSize(fit.width(), fit.height() - CReadoutPanel::kFrameExtra));
+    SetClientSizeForBars(m_panel.GetBarsSize());
 }

@@ -2,13 +2,13 @@
 
 #include "app/MainFrame.h"
 #include "app/SignalHandler.h"
-#include "bars/AxisProfile.h"
 #include "framework/MessageBox.h"
 #include "hardware/EncoderLibrary.h"
 #include "resources/Resources.h"
 
-CReadoutApp::CReadoutApp(int& argc, char** argv) : QApplication(argc, argv)
+CReadoutApp::CReadoutApp(int& argc, char** argv) : fw::CWinApp(argc, argv)
 {
+    res::InstallResources();
     // Set before the interface is opened: the name titles message boxes and, with the organisation,
     // names the profile.
     setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
@@ -18,16 +18,12 @@ CReadoutApp::CReadoutApp(int& argc, char** argv) : QApplication(argc, argv)
 
 CReadoutApp::~CReadoutApp() = default;
 
-void CReadoutApp::SetRegistryKey(const char* key) { setOrganizationName(QString::fromUtf8(key)); }
-
 bool CReadoutApp::InitInstance()
 {
     if (open_encoder() == 1) {
         fw::AfxMessageBox(QStringLiteral("Encoder interface not found !"));
         return false;
     }
-    SetRegistryKey(kRegistryKey);
-
     m_pMainWnd = std::make_unique<CMainFrame>();
     m_pMainWnd->LoadFrame(res::IDR_MAINFRAME);
     m_nSessionEndStatus.reset();
@@ -42,9 +38,8 @@ void CReadoutApp::EndSession()
     if (!m_pMainWnd || m_nSessionEndStatus)
         return;
     // The frame stays: a dialog's modal loop may still be beneath this call, working on its bar.
-    profile::CProfileWriter writer;
     m_pMainWnd->Panel().Close();
-    m_nSessionEndStatus = writer.Commit() ? 0 : 1;
+    m_nSessionEndStatus = CommitProfile();
 }
 
 int CReadoutApp::ExitInstance()
@@ -55,7 +50,14 @@ int CReadoutApp::ExitInstance()
     }
     // Deleting the frame closes the interface, then every created axis bar saves its settings: all of
     // them go into the profile in one write, and the operator hears of it if that write fails.
-    profile::CProfileWriter writer;
     m_pMainWnd.reset();
-    return writer.Commit() ? 0 : 1;
+    return CommitProfile();
+}
+
+int CReadoutApp::CommitProfile()
+{
+    if (Profile().Commit())
+        return 0;
+    fw::AfxMessageBox(QStringLiteral("The axis settings could not be saved to:\n%1").arg(Profile().Location()));
+    return 1;
 }

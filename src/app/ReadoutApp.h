@@ -1,13 +1,14 @@
 #pragma once
 // The application object: opens the encoder interface and creates the main window.
 
-#include <QApplication>
+#include "framework/WinApp.h"
+
 #include <memory>
 #include <optional>
 
 class CMainFrame;
 
-class CReadoutApp : public QApplication
+class CReadoutApp : public fw::CWinApp
 {
     Q_OBJECT
 
@@ -17,13 +18,13 @@ public:
     CReadoutApp(int& argc, char** argv);
     ~CReadoutApp() override;
 
-    // Opens the interface (or reports that there is none), names the profile, creates and shows the
-    // main window. Returns whether to run the event loop.
+    // Opens the interface (or reports that there is none), creates and shows the main window. Returns
+    // whether to run the event loop.
     bool InitInstance();
 
     // After the event loop: destroys the main window (closing the interface and saving every axis's
-    // settings) and returns the program's exit status, 1 when the settings could not be saved (the
-    // operator has been told).
+    // settings), commits the profile and returns the program's exit status, 1 when the settings could
+    // not be saved (the operator has been told).
     int ExitInstance();
 
     // The end of the Windows session: closes the interface and saves every axis's settings at once,
@@ -33,7 +34,8 @@ public:
     CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
 
 private:
-    void SetRegistryKey(const char* key);
+    // Commits the profile; 0, or 1 when it could not be saved (the operator has been told).
+    int CommitProfile();
 
     std::unique_ptr<CMainFrame> m_pMainWnd;
     std::optional<int> m_nSessionEndStatus;

@@ -77,11 +77,12 @@ void CReadoutPanel::RefreshAll()
     ForEachInGroupOrder([](CBoardBar& bar, int) { bar.Refresh(); }, [](CAxisBar& bar, int) { bar.Refresh(); });
 }
 
-QSize CReadoutPanel::GetFitSize() const
+QSize CReadoutPanel::GetBarsSize() const
 {
     const QSize axis = m_axisBars[0].CalcFixedLayout();
     const QSize board = m_boardBars[0].CalcFixedLayout();
     // The board bars actually created, so an uneven grouping is not clipped.
-    return QSize(axis.width(),
-                 m_nBoardBarsCreated * board.height() + m_nAxisCount * axis.height() + kFrameExtra);
+    return QSize(axis.width(), m_nBoardBarsCreated * board.height() + m_nAxisCount * axis.height());
 }
+
+QSize CReadoutPanel::GetFitSize() const { return GetBarsSize() + QSize(0, kFrameExtra); }

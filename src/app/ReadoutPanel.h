@@ -33,11 +33,12 @@ public:
 
     bool CreateBars(QWidget* parent);
     void RefreshAll();
+    // The bars one under the other; and the whole window around them, caption and menu included.
+    QSize GetBarsSize() const;
     QSize GetFitSize() const;
 
-    // Channels shown (the card's count, held to 0..12) and boards (derived when the card reports 0).
+    // Channels shown (the card's count, held to 0..12).
     int16_t AxisCount() const { return m_nAxisCount; }
-    int16_t BoardCount() const { return m_nBoardCount; }
     int BoardBarsCreated() const { return m_nBoardBarsCreated; }
     // Channels per board bar, never less than 1.
     int GroupSize() const;

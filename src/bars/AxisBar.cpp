@@ -4,13 +4,22 @@
 #include "bars/Scaling.h"
 #include "dialogs/AxisPropertiesDlg.h"
 #include "dialogs/AxisStatusDlgs.h"
+#include "framework/WinApp.h"
 #include "hardware/EncoderLibrary.h"
 #include "hardware/Flags.h"
 #include "hardware/Registers.h"
 #include "resources/Resources.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
+
+namespace {
+// The application's profile; none when the application is no framework application (a bare test).
+fw::CProfile* AppProfile()
+{
+    fw::CWinApp* app = fw::AfxGetApp();
+    return app ? &app->Profile() : nullptr;
+}
+} // namespace
 
 CAxisBar::CAxisBar() : fw::CDialogBar(res::IDD_AXISBAR) {}
 
@@ -18,8 +27,8 @@ CAxisBar::~CAxisBar() { SaveSettings(); }
 
 void CAxisBar::SaveSettings()
 {
-    if (m_nChannel >= 0 && !m_bSettingsSaved) {
-        profile::SaveAxisSettings(*this);
+    if (fw::CProfile* store = AppProfile(); store && m_nChannel >= 0 && !m_bSettingsSaved) {
+        profile::SaveAxisSettings(*this, *store);
         m_bSettingsSaved = true;
     }
 }
@@ -27,7 +36,7 @@ void CAxisBar::SaveSettings()
 bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID, int16_t nChannel)
 {
     m_nChannel = nChannel;
-    profile::LoadAxisSettings(*this);
+    profile::LoadAxisSettings(*this, AppProfile());
     RecalcScaling();
     m_nEncoderType = read_encoder(REG_ENCODER_TYPE, m_nChannel);
     write_encoder(REG_MODE, m_nChannel, static_cast<int32_t>(m_dwMode));
@@ -45,14 +54,10 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
         }
     }
     SetDlgItemText(res::IDC_NAME, m_strName);
-    const auto connectButton = [this](int id, void (CAxisBar::*handler)()) {
-        if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
-            connect(button, &QAbstractButton::clicked, this, handler);
-    };
-    connectButton(res::IDC_SETUP, &CAxisBar::OnSetup);
-    connectButton(res::IDC_STATUS, &CAxisBar::OnStatus);
-    connectButton(res::IDC_ZERO, &CAxisBar::OnZero);
-    connectButton(res::IDC_MRK, &CAxisBar::OnMrk);
+    OnClicked(res::IDC_SETUP, [this] { OnSetup(); });
+    OnClicked(res::IDC_STATUS, [this] { OnStatus(); });
+    OnClicked(res::IDC_ZERO, [this] { OnZero(); });
+    OnClicked(res::IDC_MRK, [this] { OnMrk(); });
     UpdateCmdUI();
     return true;
 }

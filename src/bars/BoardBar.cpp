@@ -15,10 +15,8 @@ bool CBoardBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nI
     m_bPrb = hw::ReadFlag(REG_PRB, nBoard);
     if (!fw::CDialogBar::Create(parent, nIDTemplate, nStyle, nID))
         return false;
-    if (auto* prb = qobject_cast<QCheckBox*>(GetDlgItem(res::IDC_PRB)))
-        connect(prb, &QCheckBox::clicked, this, &CBoardBar::OnPrb);
-    if (auto* fs = qobject_cast<QCheckBox*>(GetDlgItem(res::IDC_FS)))
-        connect(fs, &QCheckBox::clicked, this, &CBoardBar::OnFs);
+    OnClicked(res::IDC_PRB, [this] { OnPrb(); });
+    OnClicked(res::IDC_FS, [this] { OnFs(); });
     UpdateCmdUI();
     return true;
 }

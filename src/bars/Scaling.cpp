@@ -1,8 +1,15 @@
 #include "bars/Scaling.h"
 
+#include <QByteArray>
 #include <array>
 #include <charconv>
 #include <cmath>
+
+#include <locale.h>
+#include <stdlib.h>
+#if defined(__APPLE__)
+#include <xlocale.h>
+#endif
 
 namespace scaling {
 
@@ -40,5 +47,22 @@ QString FormatValue(double value, int decimals)
 }
 
 QString FormatFixed6(double value) { return FormatFixed(value, 6); }
+
+bool ScanDouble(const QString& text, double& value)
+{
+    const QByteArray bytes = text.toUtf8();
+    char* end = nullptr;
+#if defined(_WIN32)
+    static const _locale_t cLocale = _create_locale(LC_NUMERIC, "C");
+    const double scanned = _strtod_l(bytes.constData(), &end, cLocale);
+#else
+    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
+    const double scanned = strtod_l(bytes.constData(), &end, cLocale);
+#endif
+    if (end == bytes.constData())
+        return false;
+    value = scanned;
+    return true;
+}
 
 } // namespace scaling

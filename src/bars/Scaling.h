@@ -17,4 +17,8 @@ QString FormatValue(double value, int decimals);
 // printf's "%lf" in the "C" locale: fixed notation, six decimals.
 QString FormatFixed6(double value);
 
+// "%lf" as sscanf reads it, but in the "C" locale whatever the operator's: leading blanks, then the
+// longest prefix that is a number. False when there is none.
+bool ScanDouble(const QString& text, double& value);
+
 } // namespace scaling

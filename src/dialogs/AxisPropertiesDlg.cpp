@@ -9,7 +9,7 @@
 
 #include <QPushButton>
 
-CAxisPropertiesDlg::CAxisPropertiesDlg(QWidget* pParent) : fw::CDialog(res::IDD_AXIS_PROPERTIES, pParent) {}
+CAxisPropertiesDlg::CAxisPropertiesDlg(QWidget* pParent) : CAxisDialog(res::IDD_AXIS_PROPERTIES, pParent) {}
 
 void CAxisPropertiesDlg::DoDataExchange(fw::CDataExchange* pDX)
 {
@@ -26,10 +26,8 @@ void CAxisPropertiesDlg::DoDataExchange(fw::CDataExchange* pDX)
 
 int CAxisPropertiesDlg::OnCreate()
 {
-    if (auto* ssi = qobject_cast<QPushButton*>(GetDlgItem(res::IDC_SSI_MODE)))
-        connect(ssi, &QPushButton::clicked, this, &CAxisPropertiesDlg::OnSsiMode);
-    if (auto* inc = qobject_cast<QPushButton*>(GetDlgItem(res::IDC_INC_MODE)))
-        connect(inc, &QPushButton::clicked, this, &CAxisPropertiesDlg::OnIncMode);
+    OnClicked(res::IDC_SSI_MODE, [this] { OnSsiMode(); });
+    OnClicked(res::IDC_INC_MODE, [this] { OnIncMode(); });
     return fw::CDialog::OnCreate();
 }
 

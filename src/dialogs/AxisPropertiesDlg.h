@@ -2,22 +2,20 @@
 // The Axis Properties dialog: renames an axis and sets its scaling (pitch over count), shows its channel
 // index, and leads on to the encoder properties dialog of the channel's type.
 
-#include "framework/Dialog.h"
+#include "dialogs/AxisDialog.h"
 
 #include <QString>
 #include <cstdint>
 
-class CAxisBar;
 class QPushButton;
 
-class CAxisPropertiesDlg : public fw::CDialog
+class CAxisPropertiesDlg : public CAxisDialog
 {
     Q_OBJECT
 
 public:
     explicit CAxisPropertiesDlg(QWidget* pParent = nullptr);
 
-    CAxisBar* m_pAxis = nullptr;         // the bar being edited; set by the opener before the dialog runs
     QPushButton* m_btnIncMode = nullptr; // "INC Mode", shown for every type but SSI
     QPushButton* m_btnSsiMode = nullptr; // "SSI Mode", shown for SSI channels only
     QString m_strName;                   // axis name, at most one character

@@ -7,7 +7,7 @@
 
 using hw::StatusBit;
 
-CAxisStatusDlg::CAxisStatusDlg(int nIDTemplate, QWidget* pParent) : fw::CDialog(nIDTemplate, pParent) {}
+CAxisStatusDlg::CAxisStatusDlg(int nIDTemplate, QWidget* pParent) : CAxisDialog(nIDTemplate, pParent) {}
 
 int CAxisStatusDlg::OnCreate()
 {
@@ -21,6 +21,15 @@ void CAxisStatusDlg::OnDestroy()
 {
     fw::CDialog::OnDestroy();
     KillTimer(kStatusTimer);
+}
+
+void CAxisStatusDlg::OnTimer(int nIDEvent)
+{
+    UpdateData(true);
+    if (m_pAxis)
+        SetStatus(m_pAxis->m_nStatusInputs, m_pAxis->m_nStatusErrors);
+    UpdateData(false);
+    CAxisDialog::OnTimer(nIDEvent);
 }
 
 CIncStatusDlg::CIncStatusDlg(QWidget* pParent) : CAxisStatusDlg(res::IDD_INC_STATUS, pParent) {}
@@ -38,24 +47,16 @@ void CIncStatusDlg::DoDataExchange(fw::CDataExchange* pDX)
     fw::DDX_Check(pDX, res::IDC_INC_QUADRATURE, m_bQuadrature);
 }
 
-void CIncStatusDlg::OnTimer(int nIDEvent)
+void CIncStatusDlg::SetStatus(int32_t inputs, int32_t errors)
 {
-    UpdateData(true);
-    // Without a bar there are no words to show: the boxes keep what they hold.
-    if (m_pAxis) {
-        const int32_t inputs = m_pAxis->m_nStatusInputs;
-        const int32_t errors = m_pAxis->m_nStatusErrors;
-        m_bA = StatusBit(inputs, hw::inputs::A);
-        m_bB = StatusBit(inputs, hw::inputs::B);
-        m_bZ = StatusBit(inputs, hw::inputs::Z);
-        m_bM = StatusBit(inputs, hw::inputs::M);
-        m_bLimit0 = StatusBit(inputs, hw::inputs::Limit0);
-        m_bLimit1 = StatusBit(inputs, hw::inputs::Limit1);
-        m_bPowerFail = StatusBit(errors, hw::errors::PowerFail);
-        m_bQuadrature = StatusBit(errors, hw::errors::Quadrature);
-    }
-    UpdateData(false);
-    CAxisStatusDlg::OnTimer(nIDEvent);
+    m_bA = StatusBit(inputs, hw::inputs::A);
+    m_bB = StatusBit(inputs, hw::inputs::B);
+    m_bZ = StatusBit(inputs, hw::inputs::Z);
+    m_bM = StatusBit(inputs, hw::inputs::M);
+    m_bLimit0 = StatusBit(inputs, hw::inputs::Limit0);
+    m_bLimit1 = StatusBit(inputs, hw::inputs::Limit1);
+    m_bPowerFail = StatusBit(errors, hw::errors::PowerFail);
+    m_bQuadrature = StatusBit(errors, hw::errors::Quadrature);
 }
 
 CSsiStatusDlg::CSsiStatusDlg(QWidget* pParent) : CAxisStatusDlg(res::IDD_SSI_STATUS, pParent) {}
@@ -68,17 +69,10 @@ void CSsiStatusDlg::DoDataExchange(fw::CDataExchange* pDX)
     fw::DDX_Check(pDX, res::IDC_SSI_POWER_FAIL, m_bPowerFail);
 }
 
-void CSsiStatusDlg::OnTimer(int nIDEvent)
+void CSsiStatusDlg::SetStatus(int32_t inputs, int32_t errors)
 {
-    UpdateData(true);
     // An SSI channel has only its Data input; inputs bits 1 to 5 are not its own.
-    if (m_pAxis) {
-        const int32_t inputs = m_pAxis->m_nStatusInputs;
-        const int32_t errors = m_pAxis->m_nStatusErrors;
-        m_bData = StatusBit(inputs, hw::inputs::Data);
-        m_bPowerFail = StatusBit(errors, hw::errors::PowerFail);
-        m_bParity = StatusBit(errors, hw::errors::Parity);
-    }
-    UpdateData(false);
-    CAxisStatusDlg::OnTimer(nIDEvent);
+    m_bData = StatusBit(inputs, hw::inputs::Data);
+    m_bPowerFail = StatusBit(errors, hw::errors::PowerFail);
+    m_bParity = StatusBit(errors, hw::errors::Parity);
 }

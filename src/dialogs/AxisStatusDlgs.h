@@ -2,13 +2,13 @@
 // The axis status dialogs: a channel's input and error bits as ticked boxes, live four times a second
 // from the status words its axis bar cached.
 
-#include "framework/Dialog.h"
+#include "dialogs/AxisDialog.h"
 
-class CAxisBar;
+#include <cstdint>
 
 // What both status dialogs share: their own 250 ms timer, started when the window is created and
-// stopped when it goes away. The ticks themselves are each dialog's.
-class CAxisStatusDlg : public fw::CDialog
+// stopped when it goes away, and its tick. Which bits each shows is each dialog's.
+class CAxisStatusDlg : public CAxisDialog
 {
     Q_OBJECT
 
@@ -22,6 +22,10 @@ protected:
     // Starts timer 1; the end of the dialog, however it came, stops it.
     int OnCreate() override;
     void OnDestroy() override;
+    // Takes the boxes back, sets the fields from the bar's cached words and shows them. Without a bar
+    // there are no words to show: the boxes keep what they hold.
+    void OnTimer(int nIDEvent) override;
+    virtual void SetStatus(int32_t inputs, int32_t errors) = 0;
 };
 
 class CIncStatusDlg : public CAxisStatusDlg
@@ -31,7 +35,6 @@ class CIncStatusDlg : public CAxisStatusDlg
 public:
     explicit CIncStatusDlg(QWidget* pParent = nullptr);
 
-    CAxisBar* m_pAxis = nullptr; // the bar whose cached words are shown; set by the opener
     int m_bA = 0;
     int m_bB = 0;
     int m_bLimit1 = 0;
@@ -43,7 +46,7 @@ public:
 
 protected:
     void DoDataExchange(fw::CDataExchange* pDX) override;
-    void OnTimer(int nIDEvent) override;
+    void SetStatus(int32_t inputs, int32_t errors) override;
 };
 
 class CSsiStatusDlg : public CAxisStatusDlg
@@ -53,12 +56,11 @@ class CSsiStatusDlg : public CAxisStatusDlg
 public:
     explicit CSsiStatusDlg(QWidget* pParent = nullptr);
 
-    CAxisBar* m_pAxis = nullptr; // the bar whose cached words are shown; set by the opener
     int m_bData = 0;
     int m_bParity = 0;
     int m_bPowerFail = 0;
 
 protected:
     void DoDataExchange(fw::CDataExchange* pDX) override;
-    void OnTimer(int nIDEvent) override;
+    void SetStatus(int32_t inputs, int32_t errors) override;
 };

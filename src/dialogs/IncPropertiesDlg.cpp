@@ -5,9 +5,10 @@
 #include "hardware/ModeWord.h"
 #include "resources/Resources.h"
 
-#include <QCheckBox>
-
-CIncPropertiesDlg::CIncPropertiesDlg(QWidget* pParent) : fw::CDialog(res::IDD_INC_PROPERTIES, pParent) {}
+CIncPropertiesDlg::CIncPropertiesDlg(QWidget* pParent)
+    : CEncoderPropertiesDlg(res::IDD_INC_PROPERTIES, pParent)
+{
+}
 
 void CIncPropertiesDlg::DoDataExchange(fw::CDataExchange* pDX)
 {
@@ -24,11 +25,9 @@ void CIncPropertiesDlg::DoDataExchange(fw::CDataExchange* pDX)
 bool CIncPropertiesDlg::OnInitDialog()
 {
     // Only the operator's clicks: showing the fields never counts as one.
-    for (const int id : {res::IDC_INVERT_A, res::IDC_INVERT_B, res::IDC_INVERT_Z, res::IDC_INVERT_M,
-                         res::IDC_SYNC_DISABLE}) {
-        if (auto* check = qobject_cast<QCheckBox*>(GetDlgItem(id)))
-            connect(check, &QCheckBox::clicked, this, &CIncPropertiesDlg::OnModeChanged);
-    }
+    for (const int id :
+         {res::IDC_INVERT_A, res::IDC_INVERT_B, res::IDC_INVERT_Z, res::IDC_INVERT_M, res::IDC_SYNC_DISABLE})
+        OnClicked(id, [this] { OnModeChanged(); });
 
     if (m_pAxis) {
         const uint32_t word = m_pAxis->m_dwMode;
@@ -55,8 +54,5 @@ void CIncPropertiesDlg::OnModeChanged()
     word = hw::SetModeField(word, hw::inc::InvertM, m_bInvertM);
     word = hw::SetModeField(word, hw::inc::InvertZ, m_bInvertZ);
     word = hw::SetModeField(word, hw::inc::SyncDisable, m_bSyncDisable);
-    m_pAxis->m_dwMode = word;
-    m_pAxis->m_bModePending = true;
-    m_nMode = word;
-    UpdateData(false);
+    SetPendingMode(word);
 }

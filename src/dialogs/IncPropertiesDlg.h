@@ -3,13 +3,9 @@
 // Every click on a box merges all five bits into the bar's mode word and marks it pending; the bar
 // writes it to the card at its next refresh. OK and Cancel only close: nothing is undone.
 
-#include "framework/Dialog.h"
+#include "dialogs/EncoderPropertiesDlg.h"
 
-#include <cstdint>
-
-class CAxisBar;
-
-class CIncPropertiesDlg : public fw::CDialog
+class CIncPropertiesDlg : public CEncoderPropertiesDlg
 {
     Q_OBJECT
 
@@ -20,12 +16,10 @@ public:
     // the new word.
     void OnModeChanged();
 
-    CAxisBar* m_pAxis = nullptr; // the bar being edited; set by the opener before the dialog runs
-    int m_bInvertA = 0;          // check states, 0 or 1
+    int m_bInvertA = 0; // check states, 0 or 1
     int m_bInvertB = 0;
     int m_bInvertM = 0;
     int m_bInvertZ = 0;
-    uint32_t m_nMode = 0; // the whole word, shown read-only
     int m_bSyncDisable = 0;
 
 protected:

@@ -5,9 +5,10 @@
 #include "hardware/ModeWord.h"
 #include "resources/Resources.h"
 
-#include <QComboBox>
-
-CSsiPropertiesDlg::CSsiPropertiesDlg(QWidget* pParent) : fw::CDialog(res::IDD_SSI_PROPERTIES, pParent) {}
+CSsiPropertiesDlg::CSsiPropertiesDlg(QWidget* pParent)
+    : CEncoderPropertiesDlg(res::IDD_SSI_PROPERTIES, pParent)
+{
+}
 
 void CSsiPropertiesDlg::DoDataExchange(fw::CDataExchange* pDX)
 {
@@ -28,10 +29,8 @@ bool CSsiPropertiesDlg::OnInitDialog()
 {
     // A user's choice in a list; showing the fields never counts as one.
     for (const int id :
-         {res::IDC_FREQUENCY, res::IDC_CODE, res::IDC_EXTRA_BIT, res::IDC_DIRECTION, res::IDC_UPDATE}) {
-        if (auto* combo = qobject_cast<QComboBox*>(GetDlgItem(id)))
-            connect(combo, &QComboBox::activated, this, &CSsiPropertiesDlg::OnModeChanged);
-    }
+         {res::IDC_FREQUENCY, res::IDC_CODE, res::IDC_EXTRA_BIT, res::IDC_DIRECTION, res::IDC_UPDATE})
+        OnSelChange(id, [this] { OnModeChanged(); });
     OnKillFocus(res::IDC_LENGTH, [this] { OnModeChanged(); });
     OnKillFocus(res::IDC_OFFSET, [this] { OnModeChanged(); });
 
@@ -71,10 +70,7 @@ void CSsiPropertiesDlg::ApplyToAxis()
     word = hw::SetModeField(word, hw::ssi::Direction, m_nDirection);
     word = hw::SetModeField(word, hw::ssi::Update, m_nUpdate);
     word = hw::SetModeField(word, hw::ssi::ExtraBit, m_nExtraBit);
-    m_pAxis->m_dwMode = word;
-    m_pAxis->m_bModePending = true;
-    m_nMode = word;
-    UpdateData(false);
+    SetPendingMode(word);
 }
 
 bool CSsiPropertiesDlg::IsEditFocused() const

@@ -4,13 +4,9 @@
 // bar's mode word at once and the word is marked pending; the bar writes it to the card at its next
 // refresh. OK and Cancel only close: nothing is undone.
 
-#include "framework/Dialog.h"
+#include "dialogs/EncoderPropertiesDlg.h"
 
-#include <cstdint>
-
-class CAxisBar;
-
-class CSsiPropertiesDlg : public fw::CDialog
+class CSsiPropertiesDlg : public CEncoderPropertiesDlg
 {
     Q_OBJECT
 
@@ -21,15 +17,13 @@ public:
     // mode word, marks it pending and shows the new word. A failing check merges nothing.
     void OnModeChanged();
 
-    CAxisBar* m_pAxis = nullptr; // the bar being edited; set by the opener before the dialog runs
-    int m_nCode = -1;            // list indexes; -1 when the list has no selection
+    int m_nCode = -1; // list indexes; -1 when the list has no selection
     int m_nDirection = -1;
     int m_nExtraBit = -1;
     int m_nFrequency = -1;
     uint32_t m_nLength = 0;
     uint32_t m_nOffset = 0;
     int m_nUpdate = -1;
-    uint32_t m_nMode = 0; // the whole word, shown read-only
 
 protected:
     void DoDataExchange(fw::CDataExchange* pDX) override;

@@ -2,7 +2,8 @@
 
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
-#include "resources/Resources.h"
+#include "framework/MessageMap.h"
+#include "framework/ResourceTables.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,11 +21,6 @@ CDialog::CDialog(int nIDTemplate, QWidget* pParent) : QDialog(pParent), m_nIDTem
                    Qt::WindowCloseButtonHint);
 }
 
-CDialog::CDialog(const DialogTemplate& tmpl, QWidget* pParent) : CDialog(tmpl.id, pParent)
-{
-    m_pTemplate = &tmpl;
-}
-
 CDialog::~CDialog()
 {
     for (const auto& [id, qtId] : m_timers)
@@ -35,7 +31,7 @@ bool CDialog::Create()
 {
     if (m_bCreated)
         return true;
-    const DialogTemplate* tmpl = m_pTemplate ? m_pTemplate : res::Dialog(m_nIDTemplate);
+    const DialogTemplate* tmpl = FindDialogTemplate(m_nIDTemplate);
     if (!tmpl)
         return false;
     BuildTemplate(this, *tmpl, m_controls);
@@ -84,7 +80,7 @@ bool CDialog::OnInitDialog()
         if (!combo)
             continue;
         const QSignalBlocker block(combo);
-        for (const char* item : res::ListInit(m_nIDTemplate, widget->property("controlId").toInt()))
+        for (const char* item : FindListInit(m_nIDTemplate, widget->property("controlId").toInt()))
             combo->addItem(QString::fromUtf8(item));
         combo->setCurrentIndex(-1);
     }
@@ -148,9 +144,22 @@ void CDialog::timerEvent(QTimerEvent* event)
     QDialog::timerEvent(event);
 }
 
+void CDialog::OnClicked(int nID, std::function<void()> handler)
+{
+    BindClicked(GetDlgItem(nID), nID, this, std::move(handler));
+}
+
+void CDialog::OnSelChange(int nID, std::function<void()> handler)
+{
+    BindSelChange(GetDlgItem(nID), nID, this, std::move(handler));
+}
+
 void CDialog::OnKillFocus(int nID, std::function<void()> handler)
 {
-    if (QWidget* control = GetDlgItem(nID)) {
+    QWidget* control = GetDlgItem(nID);
+    Q_ASSERT_X(qobject_cast<QLineEdit*>(control), "OnKillFocus",
+               qPrintable(QStringLiteral("no edit %1").arg(nID)));
+    if (control) {
         control->installEventFilter(this);
         m_killFocusHandlers[control] = std::move(handler);
     }

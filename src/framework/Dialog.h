@@ -20,8 +20,6 @@ class CDialog : public QDialog
 public:
     // `pParent` is the owner; without one the dialog is owned by the application's active window.
     explicit CDialog(int nIDTemplate, QWidget* pParent = nullptr);
-    // A dialog built from a template the caller owns (it must outlive the dialog's creation).
-    explicit CDialog(const DialogTemplate& tmpl, QWidget* pParent = nullptr);
     ~CDialog() override;
 
     // Creates the window from the template (creation step, then initialisation) without running it.
@@ -39,9 +37,6 @@ public:
 
     QWidget* GetDlgItem(int nID) const { return m_controls.Item(nID); }
     int TemplateId() const { return m_nIDTemplate; }
-
-    // True while a validation message is on screen: focus changes it causes are not the operator's.
-    bool IsReportingFailure() const { return m_bReportingFailure; }
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -63,6 +58,10 @@ protected:
     void SetTimer(int nIDEvent, int nElapseMs);
     void KillTimer(int nIDEvent);
 
+    // Message-map entries, by control ID (see framework/MessageMap.h): the operator's click on a button
+    // or check box, and choice in a list.
+    void OnClicked(int nID, std::function<void()> handler);
+    void OnSelChange(int nID, std::function<void()> handler);
     // Calls `handler` every time edit `nID` loses the focus to another control of the dialog, except
     // while a validation message is shown. When the handler's check fails, the click that took the focus
     // does nothing.
@@ -82,7 +81,6 @@ private:
     void DropPendingClick(QWidget* control);
 
     int m_nIDTemplate;
-    const DialogTemplate* m_pTemplate = nullptr; // nullptr: the program's template m_nIDTemplate
     bool m_bCreated = false;
     bool m_bEnded = false;
     bool m_bReportingFailure = false;

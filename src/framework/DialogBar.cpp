@@ -1,11 +1,13 @@
 #include "framework/DialogBar.h"
 
 #include "framework/FrameWnd.h"
-#include "resources/Resources.h"
+#include "framework/MessageMap.h"
+#include "framework/ResourceTables.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <utility>
 
 namespace fw {
 
@@ -13,7 +15,7 @@ CDialogBar::CDialogBar(int nDefaultTemplate) : m_nTemplate(nDefaultTemplate) {}
 
 bool CDialogBar::Create(QWidget* parent, int nIDTemplate, unsigned /*nStyle*/, int nID)
 {
-    const DialogTemplate* tmpl = res::Dialog(nIDTemplate);
+    const DialogTemplate* tmpl = FindDialogTemplate(nIDTemplate);
     if (!tmpl || m_bCreated)
         return false;
     m_nTemplate = nIDTemplate;
@@ -39,9 +41,14 @@ void CDialogBar::SetDlgItemText(int id, const QString& text)
         button->setText(text);
 }
 
+void CDialogBar::OnClicked(int nID, std::function<void()> handler)
+{
+    BindClicked(GetDlgItem(nID), nID, this, std::move(handler));
+}
+
 QSize CDialogBar::CalcFixedLayout() const
 {
-    const DialogTemplate* tmpl = res::Dialog(m_nTemplate);
+    const DialogTemplate* tmpl = FindDialogTemplate(m_nTemplate);
     return tmpl ? TemplatePixelSize(*tmpl) : QSize();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QSize>
 #include <QWidget>
+#include <functional>
 
 namespace fw {
 
@@ -26,6 +27,11 @@ public:
 
     // The bar's fixed size: its template's size in pixels.
     QSize CalcFixedLayout() const;
+
+protected:
+    // Message-map entry, by control ID (see framework/MessageMap.h): the operator's click on a button or
+    // check box.
+    void OnClicked(int nID, std::function<void()> handler);
 
 private:
     int m_nTemplate;

@@ -15,10 +15,6 @@ class CDialogUnits
 {
 public:
     explicit CDialogUnits(const QFont& font);
-    CDialogUnits(int baseX, int baseY) : m_nBaseX(baseX), m_nBaseY(baseY) {}
-
-    int BaseX() const { return m_nBaseX; }
-    int BaseY() const { return m_nBaseY; }
     int ToPixelsX(int dluX) const;
     int ToPixelsY(int dluY) const;
     QRect ToPixels(int x, int y, int cx, int cy) const;

@@ -1,6 +1,6 @@
 #include "framework/FrameWnd.h"
 
-#include "resources/Resources.h"
+#include "framework/ResourceTables.h"
 
 #include <QAction>
 #include <QMenu>
@@ -26,14 +26,14 @@ void CFrameWnd::DockControlBar(QWidget* bar)
 
 void CFrameWnd::LoadFrameResources(int nIDResource)
 {
-    setWindowTitle(res::String(nIDResource).section(QLatin1Char('\n'), 0, 0));
-    setWindowIcon(res::Icon(nIDResource));
-    for (const res::MenuPopup& popup : res::Menu(nIDResource)) {
+    setWindowTitle(FindString(nIDResource).section(QLatin1Char('\n'), 0, 0));
+    setWindowIcon(FindIcon(nIDResource));
+    for (const MenuPopup& popup : FindMenu(nIDResource)) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.text));
-        for (const res::MenuItem& item : popup.items) {
+        for (const MenuItem& item : popup.items) {
             QAction* action = menu->addAction(QString::fromUtf8(item.text));
             action->setData(item.command);
-            if (item.command == res::ID_APP_EXIT)
+            if (item.command == ID_APP_EXIT)
                 connect(action, &QAction::triggered, this, &CFrameWnd::OnAppExit);
         }
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The program's resources, addressed by number: dialog templates, strings, the menu and the icon.
 
-#include "framework/DialogTemplate.h"
+#include "framework/ResourceTables.h"
 
 #include <QIcon>
 #include <QString>
@@ -14,7 +14,7 @@ inline constexpr int IDR_MAINFRAME = 128;
 // The application's name.
 inline constexpr int AFX_IDS_APP_TITLE = 57344;
 // File > Exit.
-inline constexpr int ID_APP_EXIT = 57665;
+inline constexpr int ID_APP_EXIT = fw::ID_APP_EXIT;
 
 // Dialog templates.
 inline constexpr int IDD_AXISBAR = 103;
@@ -82,22 +82,16 @@ std::span<const char* const> ListInit(int templateId, int controlId);
 // The string with that number, or an empty string.
 QString String(int id);
 
-struct MenuItem
-{
-    const char* text; // with '&' before the mnemonic
-    int command;
-};
-
-struct MenuPopup
-{
-    const char* text;
-    std::span<const MenuItem> items;
-};
+using fw::MenuItem;
+using fw::MenuPopup;
 
 // The menu with that number: its popups in order (empty when there is none).
 std::span<const MenuPopup> Menu(int id);
 
 // The icon with that number, at every size it comes in.
 QIcon Icon(int id);
+
+// Hands these tables to the framework, which finds every template, list, string, menu and icon there.
+void InstallResources();
 
 } // namespace res

@@ -52,4 +52,6 @@ QIcon Icon(int id)
     return icon;
 }
 
+void InstallResources() { fw::AfxSetResources({&Dialog, &ListInit, &String, &Menu, &Icon}); }
+
 } // namespace res

@@ -1,0 +1,11 @@
+#include "dialogs/EncoderPropertiesDlg.h"
+
+#include "bars/AxisBar.h"
+
+void CEncoderPropertiesDlg::SetPendingMode(uint32_t word)
+{
+    m_pAxis->m_dwMode = word;
+    m_pAxis->m_bModePending = true;
+    m_nMode = word;
+    UpdateData(false);
+}

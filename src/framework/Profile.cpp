@@ -1,0 +1,239 @@
+#include "framework/Profile.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QSettings>
+#include <QStringList>
+#include <limits>
+#include <memory>
+
+#if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
+#include <QLockFile>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <cstdio>
+#endif
+
+namespace fw {
+namespace {
+
+using Entries = QList<std::pair<QString, QVariant>>;
+
+std::unique_ptr<QSettings> OpenProfile()
+{
+    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                QCoreApplication::organizationName(),
+                                                QCoreApplication::applicationName());
+    // The user's own profile only: no organisation-wide or system-wide values.
+    settings->setFallbacksEnabled(false);
+    return settings;
+}
+
+QString Key(const QString& section, const QString& entry)
+{
+    return section + QLatin1Char('/') + entry;
+}
+
+// A value as text, whatever form the profile holds it in. An unquoted comma in a hand-edited file
+// makes a list of it; it is put back together.
+QString TextValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+// The platform's own store takes the values one by one.
+bool WriteProfile(const Entries& pending)
+{
+    const auto settings = OpenProfile();
+    for (const auto& [key, value] : pending)
+        settings->setValue(key, value);
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+#else
+// A value as the file gives it back: text, and valid UTF-16 (a stray surrogate becomes '?').
+QVariant AsStored(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::QString)
+        return QString::fromUtf8(value.toString().toUtf8());
+    return value;
+}
+
+// A key as the file holds it: QSettings drops leading, trailing and doubled slashes.
+QString FiledKey(const QString& key)
+{
+    return key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
+}
+
+// Whether the file gave `value` back for `expected`. A value some other hand left in the profile may
+// come back in another form: a serialised number as text, one list as another kind, a NaN unequal to
+// itself.
+bool ReadsBackAs(const QVariant& value, const QVariant& expected)
+{
+    if (value == expected)
+        return true;
+    const auto serialised = [](const QVariant& v) {
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream << v;
+        return bytes;
+    };
+    if (serialised(value) == serialised(expected))
+        return true;
+    const bool bText = value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QStringList ||
+                       value.typeId() == QMetaType::QVariantList;
+    return bText && TextValue(value) == TextValue(expected);
+}
+
+// What a save that was killed leaves beside the profile: its staged copy ("<profile>.AbCdEf.saving",
+// renamed "….saving.read" to be read back), the lock QSettings takes on it ("….saving.lock") and the file
+// QSettings writes it through ("….saving.GhIjKl"). Of the staged copies of earlier versions, named
+// without ".saving", only the read-back copies and the locks are told apart from an operator's own
+// "<profile>.backup". Files of exactly those names are removed, nothing else.
+void RemoveLeftovers(const QString& profile)
+{
+    const QFileInfo info(profile);
+    const QString name = QRegularExpression::escape(info.fileName());
+    const QRegularExpression leftover(
+        QStringLiteral("^%1\\.[A-Za-z0-9]{6}\\.saving(\\.read)?(\\.lock|\\.[A-Za-z0-9]{6})?$|"
+                       "^%1\\.[A-Za-z]{6}(\\.read(\\.lock)?|\\.lock)$")
+            .arg(name));
+    QDir folder = info.dir();
+    for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        if (leftover.match(entry).hasMatch())
+            folder.remove(entry);
+    }
+}
+
+// The profile file is replaced, in one rename, by a complete new one that has been read back first.
+// QSettings alone is not enough: its save file does not notice a write that fails while its buffer is
+// flushed (a full disk), and would put a cut-off profile in place of the earlier one.
+bool WriteProfile(const Entries& pending)
+{
+    const QString profile = OpenProfile()->fileName();
+    // Everything the profile holds, sections this save does not touch included, with its values over it.
+    QMap<QString, QVariant> content;
+    {
+        const auto earlier = OpenProfile();
+        // A profile that is there but cannot be read is not replaced by one without its other sections.
+        if (earlier->status() == QSettings::AccessError)
+            return false;
+        for (const QString& key : earlier->allKeys()) {
+            // A key the file spells with stray slashes is reached, and written, without them.
+            const QString filed = FiledKey(key);
+            const QVariant value = earlier->value(filed);
+            if (!filed.isEmpty() && value.isValid())
+                content.insert(filed, AsStored(value));
+        }
+    }
+    for (const auto& [key, value] : pending)
+        content.insert(key, AsStored(value));
+
+    if (!QDir().mkpath(QFileInfo(profile).path()))
+        return false;
+    // One save at a time, so that the leftovers removed are never those of a save still going on. The
+    // lock of a process that has gone counts as stale and is taken over, and so does one that a kill cut
+    // off before it named its process, once it is older than any save takes.
+    QLockFile lock(profile + QStringLiteral(".lock"));
+    lock.setStaleLockTime(2000);
+    if (!lock.tryLock(5000))
+        return false;
+    RemoveLeftovers(profile);
+
+    QTemporaryFile staged(profile + QStringLiteral(".XXXXXX.saving"));
+    if (!staged.open())
+        return false;
+    staged.close();
+    {
+        QSettings settings(staged.fileName(), QSettings::IniFormat);
+        for (auto it = content.cbegin(); it != content.cend(); ++it)
+            settings.setValue(it.key(), it.value());
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            return false;
+    }
+    // Read back under a name no QSettings has seen, so that what is parsed is the file itself.
+    if (!staged.rename(staged.fileName() + QStringLiteral(".read")))
+        return false;
+    {
+        const QSettings written(staged.fileName(), QSettings::IniFormat);
+        const QStringList keys = written.allKeys();
+        if (written.status() != QSettings::NoError || keys.size() != content.size())
+            return false;
+        for (const QString& key : keys) {
+            if (!content.contains(key) || !ReadsBackAs(written.value(key), content.value(key)))
+                return false;
+        }
+    }
+    // The earlier profile's permissions, or those QSettings gives a new one.
+    staged.setPermissions(QFileInfo::exists(profile)
+                              ? QFile::permissions(profile)
+                              : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (std::rename(QFile::encodeName(staged.fileName()).constData(),
+                    QFile::encodeName(profile).constData()) != 0)
+        return false;
+    staged.setAutoRemove(false);
+    return true;
+}
+#endif
+
+} // namespace
+
+QVariant CProfile::Value(const QString& key) const
+{
+    for (auto it = m_pending.crbegin(); it != m_pending.crend(); ++it) {
+        if (it->first == key)
+            return it->second;
+    }
+    return OpenProfile()->value(key);
+}
+
+QString CProfile::GetProfileString(const QString& section, const QString& entry, const QString& def) const
+{
+    const QVariant value = Value(Key(section, entry));
+    return value.isValid() ? TextValue(value) : def;
+}
+
+uint32_t CProfile::GetProfileInt(const QString& section, const QString& entry, uint32_t def) const
+{
+    // A registry DWORD as it stands, or text holding a 32-bit integer in signed or unsigned decimal.
+    const QVariant value = Value(Key(section, entry));
+    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::UInt)
+        return static_cast<uint32_t>(value.toLongLong());
+    bool ok = false;
+    const qlonglong number = TextValue(value).trimmed().toLongLong(&ok, 10);
+    if (!ok || number < std::numeric_limits<int32_t>::min() || number > std::numeric_limits<uint32_t>::max())
+        return def;
+    return static_cast<uint32_t>(number);
+}
+
+void CProfile::WriteProfileString(const QString& section, const QString& entry, const QString& value)
+{
+    m_pending.append({Key(section, entry), value});
+}
+
+void CProfile::WriteProfileInt(const QString& section, const QString& entry, int32_t value)
+{
+    m_pending.append({Key(section, entry), static_cast<int>(value)});
+}
+
+bool CProfile::Commit()
+{
+    if (m_pending.isEmpty())
+        return true;
+    return WriteProfile(std::exchange(m_pending, {}));
+}
+
+QString CProfile::Location() const
+{
+    return QDir::toNativeSeparators(OpenProfile()->fileName());
+}
+
+} // namespace fw
