@@ -124,9 +124,29 @@ private slots:
             Click(dlg, ssi ? IDC_SSI_MODE : IDC_INC_MODE);
             QVERIFY(dlg.isVisible());
             QCOMPARE(owner, &dlg);
+            // The keyboard is back here at once: Esc closes this dialog without a click first.
+            QTRY_COMPARE(QApplication::activeWindow(), &dlg);
+            QVERIFY(dlg.isAncestorOf(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QVERIFY(!dlg.isVisible());
         });
         QCOMPARE(opened, QLatin1String(ssi ? "CSsiPropertiesDlg" : "CIncPropertiesDlg"));
         QCOMPARE(edited, &Bar(1));
+    }
+
+    // With no window active, as right after another dialog closed, the main window owns the dialog.
+    void ownedByMainWindowWhenNoneIsActive()
+    {
+        MakeFrame({0});
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        other.hide();
+        QTRY_VERIFY(!QApplication::activeWindow());
+        QWidget* owner = nullptr;
+        Setup(Bar(), [&](CAxisPropertiesDlg& dlg) { owner = dlg.parentWidget(); });
+        QCOMPARE(owner, m_frame.get());
     }
 
     void cancel_data()
