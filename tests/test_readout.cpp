@@ -185,7 +185,8 @@ private slots:
         QTest::newRow("raw counts") << 1.0 << 1.0 << -42 << "       -42";
         QTest::newRow("INT_MIN") << 1.0 << 1.0 << std::numeric_limits<int>::min() << "-2147483648";
         QTest::newRow("zero count") << 1.0 << 0.0 << 5 << "       inf";
-        QTest::newRow("zero over zero") << 0.0 << 0.0 << 5 << "      -nan";
+        QTest::newRow("zero over zero") << 0.0 << 0.0 << 5 << "       nan";
+        QTest::newRow("zero count, raw 0") << 1.0 << 0.0 << 0 << "       nan";
         QTest::newRow("zero pitch") << 0.0 << 1.0 << 5 << "         0";
     }
 
@@ -203,10 +204,7 @@ private slots:
         bar.RecalcScaling();
         fake::SetRegister(REG_INCREMENTAL, 0, raw);
         frame->Panel().RefreshAll();
-        if (std::isnan(pitch / count))
-            QVERIFY(Text(bar, res::IDC_INCREMENTAL).trimmed().endsWith(QLatin1String("nan")));
-        else
-            QCOMPARE(Text(bar, res::IDC_INCREMENTAL), text);
+        QCOMPARE(Text(bar, res::IDC_INCREMENTAL), text);
         QCOMPARE(Text(bar, res::IDC_ABSOLUTE).size(), 10);
     }
 
