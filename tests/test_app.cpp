@@ -3,8 +3,13 @@
 #include "TestSupport.h"
 #include "app/MainFrame.h"
 #include "app/ReadoutApp.h"
+#include "framework/Dialog.h"
+#include "resources/Resources.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 
 using Trace = std::vector<std::string>;
@@ -81,6 +86,50 @@ private slots:
         QVERIFY(!app->MainFrame()->IsRefreshing());
         QCOMPARE(app->ExitInstance(), 0);
         QCOMPARE(fake::Trace().back(), std::string("close"));
+    }
+
+    // A signal while Axis Properties and its encoder dialog are open ends both dialogs, then the program.
+    void signalEndsOpenDialogs()
+    {
+#if defined(Q_OS_UNIX)
+        testsupport::CIsolatedProfile profile;
+        testsupport::SetCard(1, 1, {1});
+        auto* app = static_cast<CReadoutApp*>(qApp);
+        QVERIFY(app->InitInstance());
+        QStringList opened;
+        bool bLeftOpen = false;
+        QObject context;
+        // Once Axis Properties is up: its "SSI Mode", and SIGTERM once that dialog is up too.
+        QTimer::singleShot(0, &context, [&] {
+            auto* dlg = qobject_cast<fw::CDialog*>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            opened << dlg->windowTitle();
+            QTimer::singleShot(0, &context, [&] {
+                if (QWidget* nested = QApplication::activeModalWidget())
+                    opened << nested->windowTitle();
+                std::raise(SIGTERM);
+            });
+            QTest::mouseClick(dlg->GetDlgItem(res::IDC_SSI_MODE), Qt::LeftButton);
+        });
+        // Without the signal's work the dialogs would wait for the operator: the test ends them.
+        QTimer::singleShot(5000, &context, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) {
+                    bLeftOpen = true;
+                    dialog->reject();
+                }
+            }
+        });
+        app->MainFrame()->Panel().AxisBar(0).OnSetup();
+        QCOMPARE(opened, (QStringList{QStringLiteral("Axis Properties"), QStringLiteral("SSI encoder properties")}));
+        QVERIFY(!bLeftOpen);
+        QTRY_VERIFY_WITH_TIMEOUT(!app->MainFrame()->isVisible(), 2000);
+        QCOMPARE(app->ExitInstance(), 0);
+        QCOMPARE(fake::Trace().back(), std::string("close"));
+#else
+        QSKIP("no POSIX signals here");
+#endif
     }
 };
 

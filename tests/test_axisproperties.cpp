@@ -257,8 +257,10 @@ private slots:
         QFETCH(QString, pitch);
         QFETCH(QString, count);
         QFETCH(int, failingId);
+        QFETCH(double, countValue);
         MakeFrame({0});
         SetRecord(Bar(), QStringLiteral("X"), 2.0, 4000);
+        fake::SetRegister(REG_INCREMENTAL, 0, 3);
         Setup(Bar(), [&](CAxisPropertiesDlg& dlg) {
             Edit(dlg, IDC_AXIS_NAME)->setText(QStringLiteral("Q"));
             Edit(dlg, IDC_PITCH)->setText(pitch);
@@ -272,11 +274,13 @@ private slots:
             QCOMPARE(Bar().m_strName, QStringLiteral("Q"));
             // The live readout shows the new name at its next refresh, under the open dialog.
             QTRY_COMPARE(Shown(Bar(), IDC_NAME), QStringLiteral("Q"));
+            // and scales with the count taken, at the decimals shown before.
+            QCOMPARE(Shown(Bar(), IDC_INCREMENTAL), scaling::FormatValue(3 * 2.0 / countValue, 4));
             Click(dlg, fw::IDCANCEL);
         });
         QCOMPARE(Bar().m_strName, QStringLiteral("Q"));
         QCOMPARE(Bar().m_dPitch, 2.0);
-        QTEST(Bar().m_dCount, "countValue");
+        QCOMPARE(Bar().m_dCount, countValue);
         QCOMPARE(Bar().m_nDecimals, scaling::Decimals(2.0 / Bar().m_dCount));
     }
 
