@@ -1,28 +1,70 @@
-# The Debian package: `cmake --build <dir> --target package` (or cpack) builds
-# orvane-readout_<version>_<arch>.deb from the install rules. Its library dependencies are worked out
-# from the installed binaries by dpkg-shlibdeps (package dpkg-dev).
+# The package of the installed program: `cmake --build <dir> --target package` (or cpack).
+# What every package says about the program comes first, then each platform's own package.
 
-set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvane-readout)
 set(CPACK_PACKAGE_VENDOR "Orvane Electronic Controls Ltd")
 set(CPACK_PACKAGE_CONTACT "Orvane Electronic Controls Ltd <readout@orvane.invalid>"
-    CACHE STRING "Maintainer of the Debian package")
+    CACHE STRING "Maintainer of the package")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Shows, four times a second, the positions of up to twelve encoder channels on up to four encoder \
-interface boards, scaled into the operator's units, with each channel's encoder settings and live status.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Lines of at most 80 characters, as the Debian control file wants them.
+set(CPACK_PACKAGE_DESCRIPTION "Shows, four times a second, the positions of up to twelve encoder
+channels on up to four encoder interface boards, scaled into the operator's
+units, with each channel's encoder settings and live status.")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_STRIP_FILES ON)
 
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The dialogs are laid out in dialog units from a sans-serif face; DejaVu Sans is the one they are drawn for.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
-if(ENCODER_LIBRARY)
-    # A vendor's interface library is not part of the package: the machine it goes to provides it.
-    get_filename_component(readout_vendor_dir "${ENCODER_LIBRARY}" DIRECTORY)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${readout_vendor_dir}")
+if(UNIX AND NOT APPLE)
+    # The Debian package, orvane-readout_<version>_<arch>.deb, from the install rules under /usr. Its
+    # library dependencies are worked out from the installed binaries by dpkg-shlibdeps (package
+    # dpkg-dev); lintian finds nothing to report in it.
+    set(CPACK_GENERATOR DEB)
+    set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+    set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    # The dialogs are laid out in dialog units from a sans-serif face; DejaVu Sans is the one they are
+    # drawn for.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
+    if(ENCODER_LIBRARY)
+        # A vendor's interface library is not part of the package: the machine it goes to provides it.
+        get_filename_component(readout_vendor_dir "${ENCODER_LIBRARY}" DIRECTORY)
+        set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${readout_vendor_dir}")
+    endif()
+    # CPack has postinst and postrm call ldconfig for the simulated boards, though ldconfig never looks
+    # in the program's own library folder: the package is rebuilt without them.
+    set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/DebWithoutLdconfig.cmake")
+
+    # The copyright file in Debian's format, from LICENSE, and the changelog: the package is built from
+    # this source tree, so its version has no Debian revision and the changelog is changelog.gz.
+    set(readout_doc ${PROJECT_BINARY_DIR}/dist/doc)
+    file(READ "${PROJECT_SOURCE_DIR}/LICENSE" readout_license)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+        "${PROJECT_SOURCE_DIR}/LICENSE" "${PROJECT_SOURCE_DIR}/dist/changelog.in")
+    string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)\n" readout_copyright_line "${readout_license}")
+    set(readout_copyright "${CMAKE_MATCH_1}")
+    string(REGEX REPLACE "^.*Copyright \\(c\\) [^\n]*\n\n" "" readout_license_text "${readout_license}")
+    string(STRIP "${readout_license_text}" readout_license_text)
+    string(REGEX REPLACE "\n\n" "\n.\n" readout_license_text "${readout_license_text}")
+    string(REGEX REPLACE "\n" "\n " readout_license_text "${readout_license_text}")
+    file(CONFIGURE OUTPUT ${readout_doc}/copyright CONTENT
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: ${CPACK_PACKAGE_NAME}
+Upstream-Contact: ${CPACK_PACKAGE_CONTACT}
+
+Files: *
+Copyright: ${readout_copyright}
+License: Expat
+
+License: Expat
+ ${readout_license_text}
+" @ONLY)
+    configure_file(${PROJECT_SOURCE_DIR}/dist/changelog.in ${readout_doc}/changelog @ONLY)
+    add_custom_command(OUTPUT ${readout_doc}/changelog.gz
+        COMMAND gzip -n -9 -k -f ${readout_doc}/changelog
+        DEPENDS ${readout_doc}/changelog
+        VERBATIM)
+    add_custom_target(readout_changelog ALL DEPENDS ${readout_doc}/changelog.gz)
+    install(FILES ${readout_doc}/copyright ${readout_doc}/changelog.gz DESTINATION share/doc/${CPACK_PACKAGE_NAME})
 endif()
 
 include(CPack)
