@@ -122,7 +122,8 @@ private slots:
             }
         });
         app->MainFrame()->Panel().AxisBar(0).OnSetup();
-        QCOMPARE(opened, (QStringList{QStringLiteral("Axis Properties"), QStringLiteral("SSI encoder properties")}));
+        QCOMPARE(opened,
+                 (QStringList{QStringLiteral("Axis Properties"), QStringLiteral("SSI encoder properties")}));
         QVERIFY(!bLeftOpen);
         QTRY_VERIFY_WITH_TIMEOUT(!app->MainFrame()->isVisible(), 2000);
         QCOMPARE(app->ExitInstance(), 0);

@@ -343,8 +343,8 @@ private slots:
             m_bReplay = true;
         }
         for (const uint64_t seed : m_seeds)
-            qInfo("seed %llu (READOUT_HOSTILE_SEED=%llu replays this run)", static_cast<unsigned long long>(seed),
-                  static_cast<unsigned long long>(seed));
+            qInfo("seed %llu (READOUT_HOSTILE_SEED=%llu replays this run)",
+                  static_cast<unsigned long long>(seed), static_cast<unsigned long long>(seed));
     }
 
     void hostileCard_data()
