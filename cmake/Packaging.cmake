@@ -1,15 +1,76 @@
-# The packages, from the install rules: on Windows an NSIS installer, elsewhere a Debian package.
-#
-# Windows: `cpack -G NSIS` (or the `package` target) in a Windows build makes
-# orvane-readout-<version>-win32.exe or -win64.exe: the program, ivrlib32.dll (the simulated boards unless
-# ENCODER_LIBRARY names a vendor's, whose DLL the card's owner puts beside the program), the Qt libraries
-# and plugins, the compiler's runtime, a Start-menu shortcut and an uninstaller. /S installs and
-# uninstalls silently.
-if(WIN32)
+# The package of the installed program: `cmake --build <dir> --target package` (or cpack).
+# What every package says about the program comes first, then each platform's own package.
+
+set(CPACK_PACKAGE_NAME orvane-readout)
+set(CPACK_PACKAGE_VENDOR "Orvane Electronic Controls Ltd")
+set(CPACK_PACKAGE_CONTACT "Orvane Electronic Controls Ltd <readout@orvane.invalid>"
+    CACHE STRING "Maintainer of the package")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# Lines of at most 80 characters, as the Debian control file wants them.
+set(CPACK_PACKAGE_DESCRIPTION "Shows, four times a second, the positions of up to twelve encoder
+channels on up to four encoder interface boards, scaled into the operator's
+units, with each channel's encoder settings and live status.")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
+set(CPACK_STRIP_FILES ON)
+
+if(UNIX AND NOT APPLE)
+    # The Debian package, orvane-readout_<version>_<arch>.deb, from the install rules under /usr. Its
+    # library dependencies are worked out from the installed binaries by dpkg-shlibdeps (package
+    # dpkg-dev); lintian finds nothing to report in it.
+    set(CPACK_GENERATOR DEB)
+    set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+    set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    # The dialogs are laid out in dialog units from a sans-serif face; DejaVu Sans is the one they are
+    # drawn for.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
+    if(ENCODER_LIBRARY)
+        # A vendor's interface library is not part of the package: the machine it goes to provides it.
+        get_filename_component(readout_vendor_dir "${ENCODER_LIBRARY}" DIRECTORY)
+        set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${readout_vendor_dir}")
+    endif()
+    # CPack has postinst and postrm call ldconfig for the simulated boards, though ldconfig never looks
+    # in the program's own library folder: the package is rebuilt without them.
+    set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/DebWithoutLdconfig.cmake")
+
+    # The copyright file in Debian's format, from LICENSE, and the changelog: the package is built from
+    # this source tree, so its version has no Debian revision and the changelog is changelog.gz.
+    set(readout_doc ${PROJECT_BINARY_DIR}/dist/doc)
+    file(READ "${PROJECT_SOURCE_DIR}/LICENSE" readout_license)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+        "${PROJECT_SOURCE_DIR}/LICENSE" "${PROJECT_SOURCE_DIR}/dist/changelog.in")
+    string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)\n" readout_copyright_line "${readout_license}")
+    set(readout_copyright "${CMAKE_MATCH_1}")
+    string(REGEX REPLACE "^.*Copyright \\(c\\) [^\n]*\n\n" "" readout_license_text "${readout_license}")
+    string(STRIP "${readout_license_text}" readout_license_text)
+    string(REGEX REPLACE "\n\n" "\n.\n" readout_license_text "${readout_license_text}")
+    string(REGEX REPLACE "\n" "\n " readout_license_text "${readout_license_text}")
+    file(CONFIGURE OUTPUT ${readout_doc}/copyright CONTENT
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: ${CPACK_PACKAGE_NAME}
+Upstream-Contact: ${CPACK_PACKAGE_CONTACT}
+
+Files: *
+Copyright: ${readout_copyright}
+License: Expat
+
+License: Expat
+ ${readout_license_text}
+" @ONLY)
+    configure_file(${PROJECT_SOURCE_DIR}/dist/changelog.in ${readout_doc}/changelog @ONLY)
+    add_custom_command(OUTPUT ${readout_doc}/changelog.gz
+        COMMAND gzip -n -9 -k -f ${readout_doc}/changelog
+        DEPENDS ${readout_doc}/changelog
+        VERBATIM)
+    add_custom_target(readout_changelog ALL DEPENDS ${readout_doc}/changelog.gz)
+    install(FILES ${readout_doc}/copyright ${readout_doc}/changelog.gz DESTINATION share/doc/${CPACK_PACKAGE_NAME})
+elseif(WIN32)
+    # The Windows installer, orvane-readout-<version>-win32.exe or -win64.exe (`cpack -G NSIS`): the
+    # program, ivrlib32.dll (the simulated boards unless ENCODER_LIBRARY names a vendor's, whose DLL the
+    # card's owner puts beside the program), the Qt libraries and plugins, the compiler's runtime, a
+    # Start-menu shortcut and an uninstaller. /S installs and uninstalls silently.
     set(CPACK_GENERATOR NSIS)
-    set(CPACK_PACKAGE_NAME orvane-readout)
-    set(CPACK_PACKAGE_VENDOR "Orvane Electronic Controls Ltd")
-    set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
         set(readout_windows_arch win64)
         set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
@@ -21,41 +82,12 @@ if(WIN32)
     set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Orvane 001 - Digital Readout")
     set(CPACK_NSIS_PACKAGE_NAME "Orvane 001 - Digital Readout")
     set(CPACK_NSIS_DISPLAY_NAME "Orvane 001 - Digital Readout")
-    # The Start-menu shortcut, under the installation's own folder there.
+    # The Start-menu shortcut, in the installation's own folder there; it shows the program's icon.
     set(CPACK_PACKAGE_EXECUTABLES "orvane-readout;Orvane 001 - Digital Readout")
     set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\orvane-readout.exe")
     set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/src/resources/icons/orvane-readout.ico")
     set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/src/resources/icons/orvane-readout.ico")
     set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-    include(CPack)
-    return()
-endif()
-
-# The Debian package: `cmake --build <dir> --target package` (or cpack) builds
-# orvane-readout_<version>_<arch>.deb from the install rules. Its library dependencies are worked out
-# from the installed binaries by dpkg-shlibdeps (package dpkg-dev).
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME orvane-readout)
-set(CPACK_PACKAGE_VENDOR "Orvane Electronic Controls Ltd")
-set(CPACK_PACKAGE_CONTACT "Orvane Electronic Controls Ltd <readout@orvane.invalid>"
-    CACHE STRING "Maintainer of the Debian package")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Shows, four times a second, the positions of up to twelve encoder channels on up to four encoder \
-interface boards, scaled into the operator's units, with each channel's encoder settings and live status.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The dialogs are laid out in dialog units from a sans-serif face; DejaVu Sans is the one they are drawn for.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
-if(ENCODER_LIBRARY)
-    # A vendor's interface library is not part of the package: the machine it goes to provides it.
-    get_filename_component(readout_vendor_dir "${ENCODER_LIBRARY}" DIRECTORY)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${readout_vendor_dir}")
 endif()
 
 include(CPack)

@@ -8,7 +8,7 @@ readout_packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth x11-apps x11-utils imagemagick
     locales fonts-dejavu-core
-    desktop-file-utils dpkg-dev file
+    desktop-file-utils dpkg-dev file lintian appstream
 )
 
 readout_install_missing() {

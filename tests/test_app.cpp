@@ -3,16 +3,40 @@
 #include "TestSupport.h"
 #include "app/MainFrame.h"
 #include "app/ReadoutApp.h"
+#include "framework/Dialog.h"
+#include "resources/Resources.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QDialog>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <csignal>
 #if defined(Q_OS_WIN)
 #include <qt_windows.h>
 #endif
 
 using Trace = std::vector<std::string>;
+
+namespace {
+// The end that comes from outside: SIGTERM, or on Windows the end of the session as WM_ENDSESSION
+// brings it (lParam: ENDSESSION_LOGOFF, or 0 for a shut-down).
+void EndFromOutside([[maybe_unused]] qint64 endSession = 0)
+{
+#if defined(Q_OS_WIN)
+    MSG msg{};
+    msg.message = WM_ENDSESSION;
+    msg.wParam = TRUE;
+    msg.lParam = static_cast<LPARAM>(endSession);
+    qintptr result = 0;
+    QAbstractEventDispatcher::instance()->filterNativeEvent("windows_generic_MSG", &msg, &result);
+#else
+    std::raise(SIGTERM);
+#endif
+}
+} // namespace
 
 class TestApp : public QObject
 {
@@ -92,15 +116,10 @@ private slots:
         QVERIFY(app->InitInstance());
         app->MainFrame()->Panel().AxisBar(1).m_strName = QStringLiteral("S");
         if (endSession >= 0) {
-#if defined(Q_OS_WIN)
             // Windows may end the process as soon as WM_ENDSESSION is answered: the interface is closed
             // and the settings are in the profile by then.
-            MSG msg{};
-            msg.message = WM_ENDSESSION;
-            msg.wParam = TRUE;
-            msg.lParam = static_cast<LPARAM>(endSession);
-            qintptr result = 0;
-            QAbstractEventDispatcher::instance()->filterNativeEvent("windows_generic_MSG", &msg, &result);
+            EndFromOutside(endSession);
+#if defined(Q_OS_WIN)
             QCOMPARE(fake::Trace().back(), std::string("close"));
             QCOMPARE(QSettings().value(QStringLiteral("Settings/Axis1/Name")).toString(), QStringLiteral("S"));
 #endif
@@ -114,6 +133,50 @@ private slots:
         QCOMPARE(fake::Trace().back(), std::string("close"));
         QVERIFY(fake::Calls().size() == calls || endSession < 0); // closed once
         QCOMPARE(QSettings().value(QStringLiteral("Settings/Axis1/Name")).toString(), QStringLiteral("S"));
+    }
+
+    // An end from outside while Axis Properties and its encoder dialog are open ends both dialogs, then
+    // the program.
+    void endFromOutsideEndsOpenDialogs()
+    {
+        testsupport::CIsolatedProfile profile;
+        testsupport::SetCard(1, 1, {1});
+        auto* app = static_cast<CReadoutApp*>(qApp);
+        QVERIFY(app->InitInstance());
+        QStringList opened;
+        bool bLeftOpen = false;
+        QObject context;
+        // Once Axis Properties is up: its "SSI Mode", and SIGTERM once that dialog is up too.
+        QTimer::singleShot(0, &context, [&] {
+            auto* dlg = qobject_cast<fw::CDialog*>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            opened << dlg->windowTitle();
+            QTimer::singleShot(0, &context, [&] {
+                if (QWidget* nested = QApplication::activeModalWidget())
+                    opened << nested->windowTitle();
+                EndFromOutside();
+            });
+            QTest::mouseClick(dlg->GetDlgItem(res::IDC_SSI_MODE), Qt::LeftButton);
+        });
+        // Without the signal's work the dialogs would wait for the operator: the test ends them.
+        QTimer::singleShot(5000, &context, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) {
+                    bLeftOpen = true;
+                    dialog->reject();
+                }
+            }
+        });
+        app->MainFrame()->Panel().AxisBar(0).OnSetup();
+        QCOMPARE(opened,
+                 (QStringList{QStringLiteral("Axis Properties"), QStringLiteral("SSI encoder properties")}));
+        QVERIFY(!bLeftOpen);
+        QTRY_VERIFY_WITH_TIMEOUT(!app->MainFrame()->isVisible(), 2000);
+        QCOMPARE(app->ExitInstance(), 0);
+        QCOMPARE(fake::Trace().back(), std::string("close"));
+        const Trace trace = fake::Trace();
+        QCOMPARE(std::count(trace.begin(), trace.end(), std::string("close")), 1);
     }
 };
 

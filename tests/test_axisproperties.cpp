@@ -124,9 +124,29 @@ private slots:
             Click(dlg, ssi ? IDC_SSI_MODE : IDC_INC_MODE);
             QVERIFY(dlg.isVisible());
             QCOMPARE(owner, &dlg);
+            // The keyboard is back here at once: Esc closes this dialog without a click first.
+            QTRY_COMPARE(QApplication::activeWindow(), &dlg);
+            QVERIFY(dlg.isAncestorOf(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QVERIFY(!dlg.isVisible());
         });
         QCOMPARE(opened, QLatin1String(ssi ? "CSsiPropertiesDlg" : "CIncPropertiesDlg"));
         QCOMPARE(edited, &Bar(1));
+    }
+
+    // With no window active, as right after another dialog closed, the main window owns the dialog.
+    void ownedByMainWindowWhenNoneIsActive()
+    {
+        MakeFrame({0});
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        other.hide();
+        QTRY_VERIFY(!QApplication::activeWindow());
+        QWidget* owner = nullptr;
+        Setup(Bar(), [&](CAxisPropertiesDlg& dlg) { owner = dlg.parentWidget(); });
+        QCOMPARE(owner, m_frame.get());
     }
 
     void cancel_data()
@@ -237,8 +257,10 @@ private slots:
         QFETCH(QString, pitch);
         QFETCH(QString, count);
         QFETCH(int, failingId);
+        QFETCH(double, countValue);
         MakeFrame({0});
         SetRecord(Bar(), QStringLiteral("X"), 2.0, 4000);
+        fake::SetRegister(REG_INCREMENTAL, 0, 3);
         Setup(Bar(), [&](CAxisPropertiesDlg& dlg) {
             Edit(dlg, IDC_AXIS_NAME)->setText(QStringLiteral("Q"));
             Edit(dlg, IDC_PITCH)->setText(pitch);
@@ -252,11 +274,13 @@ private slots:
             QCOMPARE(Bar().m_strName, QStringLiteral("Q"));
             // The live readout shows the new name at its next refresh, under the open dialog.
             QTRY_COMPARE(Shown(Bar(), IDC_NAME), QStringLiteral("Q"));
+            // and scales with the count taken, at the decimals shown before.
+            QCOMPARE(Shown(Bar(), IDC_INCREMENTAL), scaling::FormatValue(3 * 2.0 / countValue, 4));
             Click(dlg, fw::IDCANCEL);
         });
         QCOMPARE(Bar().m_strName, QStringLiteral("Q"));
         QCOMPARE(Bar().m_dPitch, 2.0);
-        QTEST(Bar().m_dCount, "countValue");
+        QCOMPARE(Bar().m_dCount, countValue);
         QCOMPARE(Bar().m_nDecimals, scaling::Decimals(2.0 / Bar().m_dCount));
     }
 

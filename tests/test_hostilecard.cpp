@@ -1,7 +1,8 @@
 // The readout against hostile cards: every register it reads answers with extreme or random values,
 // different at every read; channel and board counts, encoder types, mode and status words are random.
 // Each card goes through start-up, many ticks, every dialog opened and operated with hostile input, and
-// shutdown. The run is seeded: the seed is printed, and READOUT_HOSTILE_SEED=<seed> replays it.
+// shutdown. Each run of cards comes from a seed: by default a fixed list of seeds, the same cards every
+// time; READOUT_HOSTILE_SEED=<seed> replays one run, READOUT_HOSTILE_SEED=random makes one from a new seed.
 
 #include "TestSupport.h"
 #include "app/MainFrame.h"
@@ -24,10 +25,13 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace {
 
 constexpr int kCards = 24;
+// The runs made when no seed is asked for; far enough apart that no two share a card.
+constexpr std::array<uint64_t, 3> kFixedSeeds = {1000, 2000, 3000};
 constexpr int kTicksPerCard = 150;
 constexpr int kActionsPerDialog = 8;
 
@@ -317,7 +321,8 @@ class TestHostileCard : public QObject
 {
     Q_OBJECT
 
-    uint64_t m_nSeed = 0;
+    std::vector<uint64_t> m_seeds;
+    bool m_bReplay = false;
     std::map<int, int> m_worked; // every dialog template worked, over all cards
 
 private slots:
@@ -325,25 +330,38 @@ private slots:
     {
         QCoreApplication::setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
         QCoreApplication::setOrganizationName(QStringLiteral("Orvane Electronic Controls Ltd"));
+        const QString asked = qEnvironmentVariable("READOUT_HOSTILE_SEED").trimmed();
         bool ok = false;
-        m_nSeed = qEnvironmentVariable("READOUT_HOSTILE_SEED").toULongLong(&ok);
-        if (!ok)
-            m_nSeed = (uint64_t{std::random_device{}()} << 32) | std::random_device{}();
-        qInfo("seed %llu (READOUT_HOSTILE_SEED=%llu replays this run)",
-              static_cast<unsigned long long>(m_nSeed), static_cast<unsigned long long>(m_nSeed));
+        const uint64_t replayed = asked.toULongLong(&ok);
+        if (asked.isEmpty()) {
+            m_seeds.assign(kFixedSeeds.begin(), kFixedSeeds.end());
+        } else if (asked == QLatin1String("random")) {
+            m_seeds = {(uint64_t{std::random_device{}()} << 32) | std::random_device{}()};
+        } else {
+            QVERIFY2(ok, "READOUT_HOSTILE_SEED is a seed (a decimal number) or \"random\"");
+            m_seeds = {replayed};
+            m_bReplay = true;
+        }
+        for (const uint64_t seed : m_seeds)
+            qInfo("seed %llu (READOUT_HOSTILE_SEED=%llu replays this run)",
+                  static_cast<unsigned long long>(seed), static_cast<unsigned long long>(seed));
     }
 
     void hostileCard_data()
     {
+        QTest::addColumn<quint64>("runSeed");
         QTest::addColumn<int>("card");
-        for (int card = 0; card < kCards; ++card)
-            QTest::newRow(qPrintable(QStringLiteral("card %1").arg(card))) << card;
+        for (const uint64_t seed : m_seeds)
+            for (int card = 0; card < kCards; ++card)
+                QTest::newRow(qPrintable(QStringLiteral("seed %1, card %2").arg(seed).arg(card)))
+                    << quint64{seed} << card;
     }
 
     void hostileCard()
     {
+        QFETCH(quint64, runSeed);
         QFETCH(int, card);
-        const uint64_t seed = Mix(m_nSeed + static_cast<uint64_t>(card));
+        const uint64_t seed = Mix(runSeed + static_cast<uint64_t>(card));
         testsupport::CIsolatedProfile profile;
         fake::Reset();
         CHostileCard hostile(seed);
@@ -422,7 +440,7 @@ private slots:
 
     void everyDialogWasWorked()
     {
-        if (!qEnvironmentVariableIsEmpty("READOUT_HOSTILE_SEED"))
+        if (m_bReplay)
             QSKIP("a replayed run may well not reach every dialog");
         for (const int id : {res::IDD_AXIS_PROPERTIES, res::IDD_SSI_PROPERTIES, res::IDD_INC_PROPERTIES,
                              res::IDD_INC_STATUS, res::IDD_SSI_STATUS})

@@ -3,11 +3,14 @@
 # scratch root hold the same files in the usual places; the desktop entry validates and names the
 # installed program and icon; the package declares its libraries; and each installed program runs on
 # the simulated boards installed with it (no environment variable points at them), offscreen, and ends
-# in order on SIGTERM.
+# in order on SIGTERM. The package's copyright file carries LICENSE, its metadata validates for
+# software centres, and lintian reports no error and no warning on it (those two checks are skipped,
+# and the test with them, where lintian or appstreamcli is missing).
 #
 # usage: test_install.sh BUILD_DIR CMAKE CPACK
 set -euo pipefail
 build=$1 cmake=$2 cpack=$3
+source=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate; do
     if ! command -v "$tool" >/dev/null; then
@@ -33,9 +36,18 @@ fail() {
 expected_files="bin/orvane-readout
 lib/orvane-readout/libivrlib32.so
 share/applications/orvane-readout.desktop
+share/doc/orvane-readout/changelog.gz
+share/doc/orvane-readout/copyright
 share/icons/hicolor/16x16/apps/orvane-readout.png
 share/icons/hicolor/32x32/apps/orvane-readout.png
-share/icons/hicolor/scalable/apps/orvane-readout.svg"
+share/icons/hicolor/scalable/apps/orvane-readout.svg
+share/man/man1/orvane-readout.1.gz
+share/metainfo/invalid.orvane.readout.metainfo.xml"
+
+skipped=()
+for tool in lintian appstreamcli; do
+    command -v "$tool" >/dev/null || skipped+=("$tool")
+done
 
 # Width and height of a PNG, from its header.
 png_size() {
@@ -55,6 +67,17 @@ check_tree() {
         local icon=$prefix/share/icons/hicolor/$size/apps/orvane-readout.png
         [ "$(png_size "$icon")" = "$size" ] || fail "$what: the $size icon is $(png_size "$icon")"
     done
+    # The licence, in the copyright file's indented form.
+    local license
+    license=$(sed -n '/^Permission/,$p' "$source/LICENSE" | sed 's/^$/./; s/^/ /')
+    grep -qxF "Copyright: $(sed -n 's/^Copyright (c) //p' "$source/LICENSE")" \
+        "$prefix/share/doc/orvane-readout/copyright" || fail "$what: the copyright file names another holder"
+    [[ "$(cat "$prefix/share/doc/orvane-readout/copyright")" == *"$license"* ]] ||
+        fail "$what: the copyright file does not carry LICENSE"
+    if command -v appstreamcli >/dev/null; then
+        appstreamcli validate-tree --no-net "$prefix" >"$scratch/appstream.log" 2>&1 ||
+            fail "$what: the metadata does not validate:"$'\n'"$(cat "$scratch/appstream.log")"
+    fi
 }
 
 # Runs an installed program until it has refreshed every channel a few times, ends it with SIGTERM and
@@ -113,10 +136,18 @@ else
     dpkg -x "$deb" "$scratch/root"
     check_tree package "$scratch/root/usr"
     check_run package "$scratch/root/usr/bin/orvane-readout"
+    if command -v lintian >/dev/null; then
+        lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+            fail "lintian on the package:"$'\n'"$(cat "$scratch/lintian.log")"
+    fi
 fi
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
     exit 1
+fi
+if ((${#skipped[@]})); then
+    echo "SKIP: ${skipped[*]} missing (scripts/setup.sh installs them); everything else passed"
+    exit 77
 fi
 echo "PASS: installed from the prefix and from the package"

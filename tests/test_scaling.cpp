@@ -72,6 +72,9 @@ private slots:
         QTest::newRow("inf") << std::numeric_limits<double>::infinity() << 2 << "       inf";
         QTest::newRow("-inf") << -std::numeric_limits<double>::infinity() << 0 << "      -inf";
         QTest::newRow("huge") << 1e20 << 0 << "100000000000000000000";
+        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 3 << "       nan";
+        QTest::newRow("nan with the sign set") << -std::numeric_limits<double>::quiet_NaN() << 3
+                                               << "       nan";
     }
 
     void format()

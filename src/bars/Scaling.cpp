@@ -43,6 +43,9 @@ int Decimals(double resolution)
 QString FormatValue(double value, int decimals)
 {
     const int precision = decimals < 0 ? 6 : qMin(decimals, kMaxDecimals);
+    // A NaN's sign means nothing on the display (0 x inf and 0 / 0 give one with the sign set).
+    if (std::isnan(value))
+        value = std::fabs(value);
     return FormatFixed(value, precision).rightJustified(kFieldWidth, QLatin1Char(' '));
 }
 

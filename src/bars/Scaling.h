@@ -11,7 +11,8 @@ namespace scaling {
 int Decimals(double resolution);
 
 // printf's "%10.*lf" in the "C" locale, whatever the operator's locale: at least ten characters,
-// right-justified, `decimals` digits after the point; a negative precision gives six decimals.
+// right-justified, `decimals` digits after the point; a negative precision gives six decimals. A NaN
+// prints as "nan", without a sign.
 QString FormatValue(double value, int decimals);
 
 // printf's "%lf" in the "C" locale: fixed notation, six decimals.

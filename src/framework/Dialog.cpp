@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/DataExchange.h"
+#include "framework/FrameWnd.h"
 #include "framework/MessageBox.h"
 #include "framework/MessageMap.h"
 #include "framework/ResourceTables.h"
@@ -53,14 +54,22 @@ int CDialog::DoModal()
         QWidget* owner = QApplication::activeModalWidget();
         if (!owner)
             owner = QApplication::activeWindow();
+        // Right after another window closed nothing may be active: the main window owns the dialog then,
+        // so it opens over it and never falls behind it.
+        if (!owner)
+            owner = AfxGetMainWnd();
         if (owner && owner != this)
             setParent(owner, windowFlags());
     }
     if (!Create())
         return -1;
     const int result = exec();
-    // The dialog belongs to its opener's stack frame, never to the owner window's children.
+    // The keyboard goes back to the window beneath (a dialog this one was opened from, or the main
+    // window), to the control that had it, so Esc and Enter reach that window at once.
+    QWidget* owner = parentWidget();
     setParent(nullptr, windowFlags());
+    if (owner && owner->isVisible())
+        owner->activateWindow();
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "framework/ResourceTables.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -46,5 +47,19 @@ void CFrameWnd::SetClientSizeForBars(QSize barsSize)
 }
 
 void CFrameWnd::OnAppExit() { close(); }
+
+CFrameWnd* AfxGetMainWnd()
+{
+    CFrameWnd* first = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* frame = qobject_cast<CFrameWnd*>(widget)) {
+            if (frame->isVisible())
+                return frame;
+            if (!first)
+                first = frame;
+        }
+    }
+    return first;
+}
 
 } // namespace fw

@@ -32,4 +32,8 @@ private:
     QVBoxLayout* m_pBarLayout;
 };
 
+// The application's main window: the frame window on screen (the first one there is when none is shown),
+// or nullptr before one is created.
+CFrameWnd* AfxGetMainWnd();
+
 } // namespace fw

@@ -1,5 +1,7 @@
 #include "framework/MessageBox.h"
 
+#include "framework/FrameWnd.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <utility>
@@ -22,8 +24,15 @@ void AfxMessageBox(const QString& text)
         hook()(title, text);
         return;
     }
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    // Owned as a dialog is: by the active window, else by the main window.
+    QWidget* owner = QApplication::activeWindow();
+    if (!owner)
+        owner = AfxGetMainWnd();
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, owner);
     box.exec();
+    // The keyboard goes back to the window the message was about.
+    if (owner && owner->isVisible())
+        owner->activateWindow();
 }
 
 } // namespace fw
