@@ -25,6 +25,8 @@ readout_install_missing cmake ninja-build qt6-base-dev-tools \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
     wine wine64 wine32:i386 nsis xvfb xauth
 export WINEDEBUG=-all
+# No desktop entries of this machine for the shortcuts the installers make inside the prefixes.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 
 # The toolchains unpack once into a folder of the build trees' own.
 qt_root="$READOUT_ROOT/build-win-qt"
@@ -68,6 +70,8 @@ for bits in 32 64; do
     wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
     "$emulator" wineboot -i >/dev/null 2>&1
+    # Its desktop process was started without a display: the tests' windows need one started on Xvfb.
+    wineserver -w
     echo "== Windows $bits-bit: tests under wine"
     leg_status=0
     xvfb-run -a -s "-screen 0 1280x1024x24" \
