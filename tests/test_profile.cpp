@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTest>
@@ -30,7 +29,7 @@ namespace {
 
 QString Text(CAxisBar& bar, int id)
 {
-    return qobject_cast<QLabel*>(bar.GetDlgItem(id))->text();
+    return bar.GetDlgItem(id)->property("text").toString();
 }
 
 QByteArray FileBytes(const QString& path)

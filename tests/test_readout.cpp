@@ -7,7 +7,6 @@
 #include "resources/Resources.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -47,7 +46,7 @@ class TestReadout : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
 
-    QString Text(CAxisBar& bar, int id) { return qobject_cast<QLabel*>(bar.GetDlgItem(id))->text(); }
+    QString Text(CAxisBar& bar, int id) { return bar.GetDlgItem(id)->property("text").toString(); }
 
 private slots:
     void startupCallSequence()

@@ -5,7 +5,11 @@
 #include "framework/DialogBar.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
+
+class CValueField;
+class CValueStrip;
 
 class CAxisBar : public fw::CDialogBar
 {
@@ -54,4 +58,9 @@ public:
     uint32_t m_dwMode = 0;
     bool m_bMrk = false;
     bool m_bModePending = false;
+
+private:
+    // Controls 1002 to 1005, owned by the bar's window.
+    std::array<CValueField*, 4> m_pValues{};
+    CValueStrip* m_pStrip = nullptr; // draws them
 };

@@ -27,6 +27,11 @@ public:
     // The bar's fixed size: its template's size in pixels.
     QSize CalcFixedLayout() const;
 
+protected:
+    // Puts `widget` in the place of control `id`: its geometry, font, object name, ID and place in the
+    // stacking order. The control it replaces is deleted. False when there is no such control.
+    bool ReplaceDlgItem(int id, QWidget* widget);
+
 private:
     int m_nTemplate;
     bool m_bCreated = false;
