@@ -6,7 +6,10 @@
 #include "hardware/ModeWord.h"
 #include "resources/Resources.h"
 
+#include <QAccessible>
 #include <QCheckBox>
+#include <QFontMetricsF>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -186,6 +189,10 @@ private slots:
         QTest::newRow("zero count") << 1.0 << 0.0 << 5 << "       inf";
         QTest::newRow("zero over zero") << 0.0 << 0.0 << 5 << "      -nan";
         QTest::newRow("zero pitch") << 0.0 << 1.0 << 5 << "         0";
+        QTest::newRow("widest: INT_MIN at pitch 20") << 20.0 << 1.0 << std::numeric_limits<int>::min()
+                                                     << "-42949672960.000000";
+        QTest::newRow("SSI position at pitch 20") << 20.0 << 1.0 << 13496276 << "269925520.000000";
+        QTest::newRow("minus infinity") << 1.0 << 0.0 << -5 << "      -inf";
     }
 
     void scaledValues()
@@ -202,11 +209,43 @@ private slots:
         bar.RecalcScaling();
         fake::SetRegister(REG_INCREMENTAL, 0, raw);
         frame->Panel().RefreshAll();
+        const QString shown = Text(bar, res::IDC_INCREMENTAL);
         if (std::isnan(pitch / count))
-            QVERIFY(Text(bar, res::IDC_INCREMENTAL).trimmed().endsWith(QLatin1String("nan")));
+            QVERIFY(shown.trimmed().endsWith(QLatin1String("nan")));
         else
-            QCOMPARE(Text(bar, res::IDC_INCREMENTAL), text);
+            QCOMPARE(shown, text);
         QCOMPARE(Text(bar, res::IDC_ABSOLUTE).size(), 10);
+
+        // What a screen reader reads is what is shown.
+        QWidget* field = bar.GetDlgItem(res::IDC_INCREMENTAL);
+        QCOMPARE(field->objectName(), QStringLiteral("1002"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name), shown);
+
+        // Nothing is cut: changing the first or the last character changes the pixels.
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        const auto drawn = [&] {
+            return bar.grab(field->geometry()).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        const QImage pixels = drawn();
+        for (const qsizetype at : {shown.size() - shown.trimmed().size(), shown.size() - 1}) {
+            QString other = shown;
+            other[at] = other[at] == QLatin1Char('8') ? QLatin1Char('3') : QLatin1Char('8');
+            field->setProperty("text", other);
+            QVERIFY2(drawn() != pixels, qPrintable(other));
+        }
+        field->setProperty("text", shown);
+        QCOMPARE(drawn(), pixels);
+
+        // A text that fits is drawn in the very pixels a label draws.
+        if (QFontMetricsF(field->font()).horizontalAdvance(shown) <= field->width()) {
+            QLabel label(shown, &bar);
+            label.setGeometry(field->geometry());
+            label.setAlignment(Qt::AlignRight | Qt::AlignTop);
+            label.setAutoFillBackground(true);
+            label.show();
+            QCOMPARE(label.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), pixels);
+        }
     }
 
     void zeroWritesOnlyIncremental()
