@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <bit>
 
 namespace {
 constexpr std::array<int, 4> kValueIds = {res::IDC_INCREMENTAL, res::IDC_ABSOLUTE, res::IDC_MARKER,
@@ -93,8 +94,15 @@ void CAxisBar::Refresh()
     std::array<char, CValueField::kMaxText> text;
     const CValueStrip::CBatch batch(m_pStrip);
     for (size_t i = 0; i < m_pValues.size(); ++i) {
-        if (m_pValues[i])
-            m_pValues[i]->SetText({text.data(), size_t(scaling::FormatValue(text, values[i], m_nDecimals))});
+        CValueField* field = m_pValues[i];
+        if (!field)
+            continue;
+        // The text of a value already shown at these decimals is the text the field still holds.
+        const Shown now = {std::bit_cast<uint64_t>(values[i]), m_nDecimals, field->Serial()};
+        if (m_shown[i] && *m_shown[i] == now)
+            continue;
+        field->SetText({text.data(), size_t(scaling::FormatValue(text, values[i], m_nDecimals))});
+        m_shown[i] = Shown{now.value, now.decimals, field->Serial()};
     }
     UpdateCmdUI();
 }

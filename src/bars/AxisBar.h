@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class CValueField;
 class CValueStrip;
@@ -63,4 +64,13 @@ private:
     // Controls 1002 to 1005, owned by the bar's window.
     std::array<CValueField*, 4> m_pValues{};
     CValueStrip* m_pStrip = nullptr; // draws them
+    // What each field was last given: the value's bits, the decimals and the field's count of changes.
+    struct Shown
+    {
+        uint64_t value;
+        int32_t decimals;
+        unsigned serial;
+        bool operator==(const Shown&) const = default;
+    };
+    std::array<std::optional<Shown>, 4> m_shown{};
 };

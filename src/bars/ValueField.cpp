@@ -53,6 +53,7 @@ void CValueField::SetText(std::string_view text)
         return;
     std::memcpy(m_text.data(), text.data(), length);
     m_nLength = int(length);
+    ++m_nSerial;
     if (m_pStrip)
         m_pStrip->FieldChanged(m_nIndex);
     if (QAccessible::isActive()) {
@@ -238,31 +239,44 @@ bool CValueStrip::ComposeFromCells(int index, QPointF at, int first, int end, in
     if (width64 > field.width() * 64)
         return false; // condensed: drawn by Qt
     Drawn& drawn = m_drawn[size_t(index)];
-    // A text as long as the one drawn keeps the characters that did not change, where they are.
-    const bool bIncremental = drawn.bCells && text.size() == size_t(drawn.length);
+    const size_t length = text.size();
+    // Right-aligned, a character keeps its place while the characters to its right keep theirs: counted
+    // from the right, what did not change stays as it is drawn.
+    const bool bTracked = length <= drawn.chars.size();
+    const bool bIncremental = drawn.bCells && bTracked;
     if (!bIncremental) {
         Fill(first, end);
         from = first;
         to = end;
+    } else {
+        for (size_t r = length; r < size_t(drawn.length); ++r) {
+            Fill(drawn.starts[r], drawn.ends[r]);
+            if (drawn.ends[r] > drawn.starts[r]) {
+                from = qMin(from, drawn.starts[r]);
+                to = qMax(to, drawn.ends[r]);
+            }
+        }
     }
-    const bool bTracked = text.size() <= drawn.chars.size();
+    const size_t kept = bIncremental ? qMin(length, size_t(drawn.length)) : 0; // counted from the right
     uchar* bits = m_image.bits();
     const qsizetype stride = m_image.bytesPerLine();
     const int rows = m_image.height();
     int x64 = field.width() * 64 - width64;
     int previousEnd = first;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < length; ++i) {
         const char c = text[i];
+        const size_t r = length - 1 - i;
+        const bool bOld = r < kept;
         // The glyph's origin in device pixels, as Qt computes it for the right-aligned text.
         const qreal origin = at.x() + m_dpr * (x64 / 64.0);
         x64 += m_pCells->Advance64(c);
-        if (bIncremental && drawn.chars[i] == c && drawn.origins[i] == origin) {
-            if (drawn.ends[i] > drawn.starts[i])
-                previousEnd = drawn.ends[i];
+        if (bOld && drawn.chars[r] == c && drawn.origins[r] == origin) {
+            if (drawn.ends[r] > drawn.starts[r])
+                previousEnd = drawn.ends[r];
             continue;
         }
-        const int oldStart = bIncremental ? drawn.starts[i] : 0;
-        const int oldEnd = bIncremental ? drawn.ends[i] : 0;
+        const int oldStart = bOld ? drawn.starts[r] : 0;
+        const int oldEnd = bOld ? drawn.ends[r] : 0;
         int start = 0;
         int stop = 0;
         if (c != ' ') {
@@ -271,8 +285,8 @@ bool CValueStrip::ComposeFromCells(int index, QPointF at, int first, int end, in
             start = int(pixel) + cell.left;
             stop = start + cell.width;
             // Ink of two glyphs sharing pixels blends: Qt draws such a text.
-            const bool bNextOverlaps = bIncremental && i + 1 < text.size() &&
-                                       drawn.ends[i + 1] > drawn.starts[i + 1] && drawn.starts[i + 1] < stop;
+            const bool bNextOverlaps = r > 0 && r - 1 < kept && drawn.ends[r - 1] > drawn.starts[r - 1] &&
+                                       drawn.starts[r - 1] < stop;
             if (cell.width > 0 && (start < previousEnd || bNextOverlaps))
                 return false;
             const int left = qMax(start, first);
@@ -298,14 +312,14 @@ bool CValueStrip::ComposeFromCells(int index, QPointF at, int first, int end, in
             to = qMax(to, oldEnd);
         }
         if (bTracked) {
-            drawn.chars[i] = c;
-            drawn.origins[i] = origin;
-            drawn.starts[i] = start;
-            drawn.ends[i] = stop;
+            drawn.chars[r] = c;
+            drawn.origins[r] = origin;
+            drawn.starts[r] = start;
+            drawn.ends[r] = stop;
         }
     }
     drawn.bCells = bTracked;
-    drawn.length = int(text.size());
+    drawn.length = int(length);
     from = qMax(from, first);
     to = qMin(to, end);
     return true;

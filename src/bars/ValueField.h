@@ -29,12 +29,15 @@ public:
     void SetText(const QString& text);
     QString Text() const;
     std::string_view View() const { return {m_text.data(), size_t(m_nLength)}; }
+    // Counts the changes of the text: the same number, the same text.
+    unsigned Serial() const { return m_nSerial; }
 
 private:
     friend class CValueStrip;
     CValueStrip* m_pStrip = nullptr;
     int m_nIndex = 0;
     int m_nLength = 0;
+    unsigned m_nSerial = 0;
     std::array<char, kMaxText> m_text{};
 };
 

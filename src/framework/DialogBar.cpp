@@ -52,6 +52,8 @@ bool CDialogBar::ReplaceDlgItem(int id, QWidget* widget)
     widget->setProperty("controlId", old->property("controlId"));
     widget->setFocusPolicy(old->focusPolicy());
     widget->setEnabled(old->isEnabled());
+    if (widget->metaObject()->indexOfProperty("text") >= 0)
+        widget->setProperty("text", old->property("text"));
     widget->stackUnder(old);
     m_controls.Replace(old, widget);
     widget->setVisible(!old->isHidden());

@@ -28,7 +28,7 @@ public:
     QSize CalcFixedLayout() const;
 
 protected:
-    // Puts `widget` in the place of control `id`: its geometry, font, object name, ID and place in the
+    // Puts `widget` in the place of control `id`: its geometry, text, object name, ID and place in the
     // stacking order. The control it replaces is deleted. False when there is no such control.
     bool ReplaceDlgItem(int id, QWidget* widget);
 
