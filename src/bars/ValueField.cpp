@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -93,12 +94,6 @@ CValueStrip::CValueStrip(QWidget* parent, std::vector<CValueField*> fields)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     raise();
-}
-
-CValueStrip::~CValueStrip()
-{
-    for (CValueField* field : m_fields)
-        field->m_pStrip = nullptr;
 }
 
 void CValueStrip::FieldChanged(int index)

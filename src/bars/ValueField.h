@@ -4,6 +4,7 @@
 // CValueStrip draws them all from glyph cells, repainting only the fields whose text changed.
 
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -34,7 +35,7 @@ public:
 
 private:
     friend class CValueStrip;
-    CValueStrip* m_pStrip = nullptr;
+    QPointer<CValueStrip> m_pStrip;
     int m_nIndex = 0;
     int m_nLength = 0;
     unsigned m_nSerial = 0;
@@ -49,8 +50,8 @@ class CValueStrip : public QWidget
     Q_OBJECT
 
 public:
+    // The fields and the strip are children of one bar, deleted with it in any order.
     CValueStrip(QWidget* parent, std::vector<CValueField*> fields);
-    ~CValueStrip() override;
 
     void FieldChanged(int index);
 
