@@ -10,7 +10,6 @@
 #include "resources/Resources.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -38,7 +37,7 @@ class TestAxisproperties : public testsupport::CReadoutTestCase
     {
         return qobject_cast<QLineEdit*>(dlg.GetDlgItem(id));
     }
-    static QString Shown(CAxisBar& bar, int id) { return qobject_cast<QLabel*>(bar.GetDlgItem(id))->text(); }
+    static QString Shown(CAxisBar& bar, int id) { return bar.GetDlgItem(id)->property("text").toString(); }
     static void Click(CAxisPropertiesDlg& dlg, int id)
     {
         QTest::mouseClick(dlg.GetDlgItem(id), Qt::LeftButton);

@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -144,7 +143,7 @@ QString BarFault(CReadoutPanel& panel)
         if (bar.m_nDecimals > 15 || bar.m_nDecimals < -308)
             return QStringLiteral("axis %1 has %2 decimals").arg(i).arg(bar.m_nDecimals);
         for (int id = res::IDC_INCREMENTAL; id <= res::IDC_PROBE; ++id) {
-            const QString text = qobject_cast<QLabel*>(bar.GetDlgItem(id))->text();
+            const QString text = bar.GetDlgItem(id)->property("text").toString();
             if (text.size() < 10)
                 return QStringLiteral("axis %1 control %2 shows \"%3\"").arg(i).arg(id).arg(text);
         }

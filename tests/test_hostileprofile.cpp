@@ -12,7 +12,6 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QTest>
 #include <cmath>
 #include <limits>
@@ -90,7 +89,7 @@ class TestHostileProfile : public QObject
         for (int i = 0; i < panel.AxisCount(); ++i) {
             const CAxisBar& bar = panel.AxisBar(i);
             m_started << QVariantList{bar.m_strName, bar.m_dPitch, bar.m_dCount, bar.m_dwMode};
-            const QString shown = qobject_cast<QLabel*>(bar.GetDlgItem(res::IDC_INCREMENTAL))->text();
+            const QString shown = bar.GetDlgItem(res::IDC_INCREMENTAL)->property("text").toString();
             if (!std::isfinite(bar.m_dPitch) || !std::isfinite(bar.m_dCount) || bar.m_nDecimals > 15 ||
                 bar.m_nDecimals < -308 || shown.size() < 10)
                 m_strFault = QStringLiteral("axis %1: pitch %2, count %3, %4 decimals, shows \"%5\"")

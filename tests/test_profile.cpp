@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSet>
@@ -36,7 +35,7 @@ namespace {
 
 QString Text(CAxisBar& bar, int id)
 {
-    return qobject_cast<QLabel*>(bar.GetDlgItem(id))->text();
+    return bar.GetDlgItem(id)->property("text").toString();
 }
 
 QByteArray FileBytes(const QString& path)

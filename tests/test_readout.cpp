@@ -6,8 +6,10 @@
 #include "hardware/ModeWord.h"
 #include "resources/Resources.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -49,7 +51,7 @@ class TestReadout : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
 
-    QString Text(CAxisBar& bar, int id) { return qobject_cast<QLabel*>(bar.GetDlgItem(id))->text(); }
+    QString Text(CAxisBar& bar, int id) { return bar.GetDlgItem(id)->property("text").toString(); }
 
 private slots:
     void startupCallSequence()
@@ -190,6 +192,10 @@ private slots:
         QTest::newRow("zero over zero") << 0.0 << 0.0 << 5 << "       nan";
         QTest::newRow("zero count, raw 0") << 1.0 << 0.0 << 0 << "       nan";
         QTest::newRow("zero pitch") << 0.0 << 1.0 << 5 << "         0";
+        QTest::newRow("widest: INT_MIN at pitch 20") << 20.0 << 1.0 << std::numeric_limits<int>::min()
+                                                     << "-42949672960.000000";
+        QTest::newRow("SSI position at pitch 20") << 20.0 << 1.0 << 13496276 << "269925520.000000";
+        QTest::newRow("minus infinity") << 1.0 << 0.0 << -5 << "      -inf";
     }
 
     void scaledValues()
@@ -206,8 +212,40 @@ private slots:
         bar.RecalcScaling();
         fake::SetRegister(REG_INCREMENTAL, 0, raw);
         frame->Panel().RefreshAll();
-        QCOMPARE(Text(bar, res::IDC_INCREMENTAL), text);
+        const QString shown = Text(bar, res::IDC_INCREMENTAL);
+        QCOMPARE(shown, text);
         QCOMPARE(Text(bar, res::IDC_ABSOLUTE).size(), 10);
+
+        // What a screen reader reads is what is shown.
+        QWidget* field = bar.GetDlgItem(res::IDC_INCREMENTAL);
+        QCOMPARE(field->objectName(), QStringLiteral("1002"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name), shown);
+
+        // Nothing is cut: changing the first or the last character changes the pixels.
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        const auto drawn = [&] {
+            return bar.grab(field->geometry()).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        const QImage pixels = drawn();
+        for (const qsizetype at : {shown.size() - shown.trimmed().size(), shown.size() - 1}) {
+            QString other = shown;
+            other[at] = other[at] == QLatin1Char('8') ? QLatin1Char('3') : QLatin1Char('8');
+            field->setProperty("text", other);
+            QVERIFY2(drawn() != pixels, qPrintable(other));
+        }
+        field->setProperty("text", shown);
+        QCOMPARE(drawn(), pixels);
+
+        // A text that fits is drawn in the very pixels a label draws.
+        if (QFontMetricsF(field->font()).horizontalAdvance(shown) <= field->width()) {
+            QLabel label(shown, &bar);
+            label.setGeometry(field->geometry());
+            label.setAlignment(Qt::AlignRight | Qt::AlignTop);
+            label.setAutoFillBackground(true);
+            label.show();
+            QCOMPARE(label.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), pixels);
+        }
     }
 
     void zeroWritesOnlyIncremental()

@@ -11,7 +11,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QTest>
 #include <array>
 #include <memory>
@@ -184,7 +183,7 @@ private slots:
                                                                     {res::IDC_MARKER, REG_MARKER},
                                                                     {res::IDC_PROBE, REG_PROBE}}};
             for (const auto& [id, reg] : values) {
-                const QString text = qobject_cast<QLabel*>(bar.GetDlgItem(id))->text();
+                const QString text = bar.GetDlgItem(id)->property("text").toString();
                 QCOMPARE(text, scaling::FormatValue(LastRead(reg, channel) * resolution, bar.m_nDecimals));
             }
             QCOMPARE(bar.m_dwMode, static_cast<uint32_t>(LastRead(REG_MODE, channel)));

@@ -2,6 +2,7 @@
 
 #include "bars/AxisProfile.h"
 #include "bars/Scaling.h"
+#include "bars/ValueField.h"
 #include "dialogs/AxisPropertiesDlg.h"
 #include "dialogs/AxisStatusDlgs.h"
 #include "framework/WinApp.h"
@@ -11,6 +12,12 @@
 #include "resources/Resources.h"
 
 #include <QCheckBox>
+#include <bit>
+
+namespace {
+constexpr std::array<int, 4> kValueIds = {res::IDC_INCREMENTAL, res::IDC_ABSOLUTE, res::IDC_MARKER,
+                                          res::IDC_PROBE};
+} // namespace
 
 namespace {
 // The application's profile; none when the application is no framework application (a bare test).
@@ -45,14 +52,17 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
 
     if (!fw::CDialogBar::Create(parent, nIDTemplate, nStyle, nID))
         return false;
-    // The four values change at every tick. Each paints its own background, so the bar and the frame
-    // beneath are not repainted with it, and keeps its size, so a new text asks for no new layout.
-    for (int id : {res::IDC_INCREMENTAL, res::IDC_ABSOLUTE, res::IDC_MARKER, res::IDC_PROBE}) {
-        if (QWidget* value = GetDlgItem(id)) {
-            value->setAutoFillBackground(true);
-            value->setFixedSize(value->size());
-        }
+    // The four values change at every tick: fields of their own, drawn by one strip over them.
+    std::vector<CValueField*> fields;
+    for (size_t i = 0; i < m_pValues.size(); ++i) {
+        auto* field = new CValueField(this);
+        if (ReplaceDlgItem(kValueIds[i], field))
+            fields.push_back(m_pValues[i] = field);
+        else
+            delete field;
     }
+    if (!fields.empty())
+        m_pStrip = new CValueStrip(this, std::move(fields));
     SetDlgItemText(res::IDC_NAME, m_strName);
     OnClicked(res::IDC_SETUP, [this] { OnSetup(); });
     OnClicked(res::IDC_STATUS, [this] { OnStatus(); });
@@ -89,10 +99,20 @@ void CAxisBar::Refresh()
     if (!IsCreated())
         return;
     SetDlgItemText(res::IDC_NAME, m_strName);
-    SetDlgItemText(res::IDC_INCREMENTAL, scaling::FormatValue(m_dIncremental, m_nDecimals));
-    SetDlgItemText(res::IDC_ABSOLUTE, scaling::FormatValue(m_dAbsolute, m_nDecimals));
-    SetDlgItemText(res::IDC_MARKER, scaling::FormatValue(m_dMarker, m_nDecimals));
-    SetDlgItemText(res::IDC_PROBE, scaling::FormatValue(m_dProbe, m_nDecimals));
+    const double values[] = {m_dIncremental, m_dAbsolute, m_dMarker, m_dProbe};
+    std::array<char, CValueField::kMaxText> text;
+    const CValueStrip::CBatch batch(m_pStrip);
+    for (size_t i = 0; i < m_pValues.size(); ++i) {
+        CValueField* field = m_pValues[i];
+        if (!field)
+            continue;
+        // The text of a value already shown at these decimals is the text the field still holds.
+        const Shown now = {std::bit_cast<uint64_t>(values[i]), m_nDecimals, field->Serial()};
+        if (m_shown[i] && *m_shown[i] == now)
+            continue;
+        field->SetText({text.data(), size_t(scaling::FormatValue(text, values[i], m_nDecimals))});
+        m_shown[i] = Shown{now.value, now.decimals, field->Serial()};
+    }
     UpdateCmdUI();
 }
 

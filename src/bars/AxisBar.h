@@ -5,7 +5,12 @@
 #include "framework/DialogBar.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
+#include <optional>
+
+class CValueField;
+class CValueStrip;
 
 class CAxisBar : public fw::CDialogBar
 {
@@ -58,4 +63,18 @@ public:
     bool m_bMrk = false;
     bool m_bModePending = false;
     bool m_bSettingsSaved = false;
+
+private:
+    // Controls 1002 to 1005, owned by the bar's window.
+    std::array<CValueField*, 4> m_pValues{};
+    CValueStrip* m_pStrip = nullptr; // draws them
+    // What each field was last given: the value's bits, the decimals and the field's count of changes.
+    struct Shown
+    {
+        uint64_t value;
+        int32_t decimals;
+        unsigned serial;
+        bool operator==(const Shown&) const = default;
+    };
+    std::array<std::optional<Shown>, 4> m_shown{};
 };

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include <locale.h>
 #include <stdlib.h>
@@ -42,14 +43,38 @@ int Decimals(double resolution)
 
 QString FormatValue(double value, int decimals)
 {
+    std::array<char, 400> buffer{};
+    return QString::fromLatin1(buffer.data(), FormatValue(buffer, value, decimals));
+}
+
+int FormatValue(std::span<char> out, double value, int decimals)
+{
     const int precision = decimals < 0 ? 6 : qMin(decimals, kMaxDecimals);
     // A NaN's sign means nothing on the display (0 x inf and 0 / 0 give one with the sign set).
     if (std::isnan(value))
         value = std::fabs(value);
-    return FormatFixed(value, precision).rightJustified(kFieldWidth, QLatin1Char(' '));
+    const auto result =
+        std::to_chars(out.data(), out.data() + out.size(), value, std::chars_format::fixed, precision);
+    int length = int(result.ptr - out.data());
+    if (result.ec != std::errc()) {
+        if (out.empty())
+            return 0;
+        out[0] = '?';
+        length = 1;
+    }
+    const int padded = qMin(int(out.size()), kFieldWidth);
+    if (length >= padded)
+        return length;
+    // Right-justified in ten characters.
+    std::memmove(out.data() + (padded - length), out.data(), size_t(length));
+    std::fill(out.data(), out.data() + (padded - length), ' ');
+    return padded;
 }
 
-QString FormatFixed6(double value) { return FormatFixed(value, 6); }
+QString FormatFixed6(double value)
+{
+    return FormatFixed(value, 6);
+}
 
 bool ScanDouble(const QString& text, double& value)
 {

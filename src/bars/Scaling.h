@@ -2,6 +2,7 @@
 // Scaling of raw encoder counts into the operator's units, and the texts the readout shows.
 
 #include <QString>
+#include <span>
 
 namespace scaling {
 
@@ -14,6 +15,8 @@ int Decimals(double resolution);
 // right-justified, `decimals` digits after the point; a negative precision gives six decimals. A NaN
 // prints as "nan", without a sign.
 QString FormatValue(double value, int decimals);
+// The same text into `out`, allocating nothing; returns its length. A buffer of 400 holds any double.
+int FormatValue(std::span<char> out, double value, int decimals);
 
 // printf's "%lf" in the "C" locale: fixed notation, six decimals.
 QString FormatFixed6(double value);

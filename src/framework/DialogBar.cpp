@@ -39,6 +39,28 @@ void CDialogBar::SetDlgItemText(int id, const QString& text)
         edit->setText(text);
     else if (auto* button = qobject_cast<QAbstractButton*>(item))
         button->setText(text);
+    else if (item && item->metaObject()->indexOfProperty("text") >= 0)
+        item->setProperty("text", text);
+}
+
+bool CDialogBar::ReplaceDlgItem(int id, QWidget* widget)
+{
+    QWidget* old = GetDlgItem(id);
+    if (!old || !widget)
+        return false;
+    widget->setParent(old->parentWidget());
+    widget->setGeometry(old->geometry());
+    widget->setObjectName(old->objectName());
+    widget->setProperty("controlId", old->property("controlId"));
+    widget->setFocusPolicy(old->focusPolicy());
+    widget->setEnabled(old->isEnabled());
+    if (widget->metaObject()->indexOfProperty("text") >= 0)
+        widget->setProperty("text", old->property("text"));
+    widget->stackUnder(old);
+    m_controls.Replace(old, widget);
+    widget->setVisible(!old->isHidden());
+    delete old;
+    return true;
 }
 
 void CDialogBar::OnClicked(int nID, std::function<void()> handler)

@@ -33,6 +33,10 @@ protected:
     // check box.
     void OnClicked(int nID, std::function<void()> handler);
 
+    // Puts `widget` in the place of control `id`: its geometry, text, object name, ID and place in the
+    // stacking order. The control it replaces is deleted. False when there is no such control.
+    bool ReplaceDlgItem(int id, QWidget* widget);
+
 private:
     int m_nTemplate;
     bool m_bCreated = false;

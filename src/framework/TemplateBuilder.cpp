@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
+#include <algorithm>
 
 namespace fw {
 
@@ -16,6 +17,15 @@ void CControlMap::Add(int id, QWidget* widget)
     if (id != IDC_STATIC)
         m_byId.emplace_back(id, widget);
     m_all.push_back(widget);
+}
+
+void CControlMap::Replace(QWidget* old, QWidget* widget)
+{
+    for (auto& entry : m_byId) {
+        if (entry.second == old)
+            entry.second = widget;
+    }
+    std::replace(m_all.begin(), m_all.end(), old, widget);
 }
 
 QWidget* CControlMap::Item(int id) const

@@ -16,6 +16,7 @@ class CControlMap
 {
 public:
     void Add(int id, QWidget* widget);
+    void Replace(QWidget* old, QWidget* widget); // `widget` takes the place of `old`, ID and order
     QWidget* Item(int id) const;        // nullptr when no control has that ID
     const std::vector<QWidget*>& All() const { return m_all; } // every control, in template order
     void Clear();
