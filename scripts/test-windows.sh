@@ -23,7 +23,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 readout_install_missing cmake ninja-build qt6-base-dev-tools \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-    wine wine64 wine32:i386 nsis xvfb xauth
+    wine wine64 wine32:i386 nsis xvfb xauth fonts-dejavu-core
 export WINEDEBUG=-all
 # No desktop entries of this machine for the shortcuts the installers make inside the prefixes.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
