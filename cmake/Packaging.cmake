@@ -84,7 +84,7 @@ elseif(WIN32)
     set(CPACK_NSIS_DISPLAY_NAME "Orvane 001 - Digital Readout")
     # The Start-menu shortcut, in the installation's own folder there; it shows the program's icon.
     set(CPACK_PACKAGE_EXECUTABLES "orvane-readout;Orvane 001 - Digital Readout")
-    set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\orvane-readout.exe")
+    set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\orvane-readout.exe")
     set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/src/resources/icons/orvane-readout.ico")
     set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/src/resources/icons/orvane-readout.ico")
     set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
