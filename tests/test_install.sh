@@ -12,26 +12,10 @@ set -euo pipefail
 build=$1 cmake=$2 cpack=$3
 source=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/setup.sh installs it)"
-        exit 77
-    fi
-done
-
-scratch=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/install_checks.sh"
+require_tools scripts/setup.sh dpkg-deb dpkg-shlibdeps desktop-file-validate
 pid=""
-cleanup() {
-    [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+cleanup_more() { [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true; }
 
 expected_files="bin/orvane-readout
 lib/orvane-readout/libivrlib32.so
@@ -112,12 +96,6 @@ check_run() {
         fail "$what: no profile saved under XDG_CONFIG_HOME"
 }
 
-# Runs a command quietly; shows what it said when it fails.
-quietly() {
-    local log=$scratch/command.log
-    "$@" >"$log" 2>&1 || { cat "$log"; echo "FAIL: $*"; exit 1; }
-}
-
 quietly "$cmake" --install "$build" --prefix "$scratch/prefix"
 check_tree prefix "$scratch/prefix"
 check_run prefix "$scratch/prefix/bin/orvane-readout"
@@ -142,12 +120,8 @@ else
     fi
 fi
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-if ((${#skipped[@]})); then
+if ((failures == 0 && ${#skipped[@]})); then
     echo "SKIP: ${skipped[*]} missing (scripts/setup.sh installs them); everything else passed"
     exit 77
 fi
-echo "PASS: installed from the prefix and from the package"
+finish "installed from the prefix and from the package"

@@ -8,32 +8,12 @@
 set -euo pipefail
 build=$1 cpack=$2 wine=$3 objdump=$4
 
-for tool in "$wine" wineserver strings "$objdump"; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/test-windows.sh installs it)"
-        exit 77
-    fi
-done
-
-scratch=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/install_checks.sh"
+require_tools scripts/test-windows.sh "$wine" wineserver strings "$objdump"
 export WINEPREFIX=$scratch/prefix WINEDEBUG=-all
 # No desktop entries of the host for the shortcuts made inside the prefix.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-quietly() {
-    local log=$scratch/command.log
-    "$@" >"$log" 2>&1 || { cat "$log"; echo "FAIL: $*"; exit 1; }
-}
+cleanup_more() { wineserver -k 2>/dev/null || true; }
 
 quietly "$cpack" --config "$build/CPackConfig.cmake" -B "$scratch/package"
 installers=("$scratch"/package/orvane-readout-*-win*.exe)
@@ -114,8 +94,4 @@ wineserver -w
 [ ! -e "$exe" ] || fail "the uninstaller left the program"
 [ ! -e "$shortcut" ] || fail "the uninstaller left the shortcut"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "PASS: installed silently, started from the shortcut's target, ended in order, uninstalled"
+finish "installed silently, started from the shortcut's target, ended in order, uninstalled"
