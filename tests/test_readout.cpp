@@ -7,6 +7,7 @@
 #include "resources/Resources.h"
 
 #include <QAccessible>
+#include <QBackingStore>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFontMetricsF>
@@ -40,9 +41,14 @@ QStringList CreationOrder()
 Trace AxisTick(int ch, int mode = 0)
 {
     const std::string c = std::to_string(ch);
-    return {"read 11 " + c + " -> " + std::to_string(mode), "read 40 " + c + " -> 0", "read 47 " + c + " -> 0",
-            "read 41 " + c + " -> 0", "read 46 " + c + " -> 0", "read 23 " + c + " -> 0",
-            "read 14 " + c + " -> 0", "read 15 " + c + " -> 0"};
+    return {"read 11 " + c + " -> " + std::to_string(mode),
+            "read 40 " + c + " -> 0",
+            "read 47 " + c + " -> 0",
+            "read 41 " + c + " -> 0",
+            "read 46 " + c + " -> 0",
+            "read 23 " + c + " -> 0",
+            "read 14 " + c + " -> 0",
+            "read 15 " + c + " -> 0"};
 }
 
 } // namespace
@@ -147,8 +153,8 @@ private slots:
         const QSize board = frame->Panel().BoardBar(0).CalcFixedLayout();
         const int boardBars = int(order.count(QLatin1Char('B')));
         const int axisBars = int(order.count(QLatin1Char('A')));
-        QCOMPARE(frame->Panel().GetFitSize(), QSize(axis.width(), boardBars * board.height() +
-                                                                      axisBars * axis.height() + 44));
+        QCOMPARE(frame->Panel().GetFitSize(),
+                 QSize(axis.width(), boardBars * board.height() + axisBars * axis.height() + 44));
         frame->show();
         if (axisBars == 0)
             return; // nothing to fit: the window is its menu bar
@@ -192,8 +198,8 @@ private slots:
         QTest::newRow("zero over zero") << 0.0 << 0.0 << 5 << "       nan";
         QTest::newRow("zero count, raw 0") << 1.0 << 0.0 << 0 << "       nan";
         QTest::newRow("zero pitch") << 0.0 << 1.0 << 5 << "         0";
-        QTest::newRow("widest: INT_MIN at pitch 20") << 20.0 << 1.0 << std::numeric_limits<int>::min()
-                                                     << "-42949672960.000000";
+        QTest::newRow("widest: INT_MIN at pitch 20")
+            << 20.0 << 1.0 << std::numeric_limits<int>::min() << "-42949672960.000000";
         QTest::newRow("SSI position at pitch 20") << 20.0 << 1.0 << 13496276 << "269925520.000000";
         QTest::newRow("minus infinity") << 1.0 << 0.0 << -5 << "      -inf";
     }
@@ -221,11 +227,20 @@ private slots:
         QCOMPARE(field->objectName(), QStringLiteral("1002"));
         QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name), shown);
 
-        // Nothing is cut: changing the first or the last character changes the pixels.
+        // Nothing is cut: changing the first or the last character changes the pixels on the screen.
         frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
         const auto drawn = [&] {
-            return bar.grab(field->geometry()).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            QCoreApplication::sendPostedEvents();
+            const auto* screen = static_cast<const QImage*>(frame->backingStore()->paintDevice());
+            const qreal dpr = screen->devicePixelRatio();
+            const QRect logical(field->mapTo(frame.get(), QPoint()), field->size());
+            QImage shown = screen
+                               ->copy(QRectF(QPointF(logical.topLeft()) * dpr, QSizeF(logical.size()) * dpr)
+                                          .toAlignedRect())
+                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            shown.setDevicePixelRatio(dpr);
+            return shown;
         };
         const QImage pixels = drawn();
         for (const qsizetype at : {shown.size() - shown.trimmed().size(), shown.size() - 1}) {
@@ -244,7 +259,8 @@ private slots:
             label.setAlignment(Qt::AlignRight | Qt::AlignTop);
             label.setAutoFillBackground(true);
             label.show();
-            QCOMPARE(label.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), pixels);
+            label.raise();
+            QCOMPARE(drawn(), pixels);
         }
     }
 
@@ -265,9 +281,9 @@ private slots:
         QTest::addColumn<bool>("cardTakesWrite");
         QTest::addColumn<int>("written");
         QTest::addColumn<bool>("ticked");
-        for (const auto& [name, reg, control] : {std::tuple{"Mrk", int(REG_MRK), res::IDC_MRK},
-                                                 std::tuple{"Prb", int(REG_PRB), res::IDC_PRB},
-                                                 std::tuple{"Fs", int(REG_FS), res::IDC_FS}}) {
+        for (const auto& [name, reg, control] :
+             {std::tuple{"Mrk", int(REG_MRK), res::IDC_MRK}, std::tuple{"Prb", int(REG_PRB), res::IDC_PRB},
+              std::tuple{"Fs", int(REG_FS), res::IDC_FS}}) {
             QTest::addRow("%s 2", name) << reg << control << 2 << true << 1 << true;
             QTest::addRow("%s -1", name) << reg << control << -1 << true << 1 << true;
             QTest::addRow("%s 1", name) << reg << control << 1 << true << 0 << false;
@@ -286,7 +302,8 @@ private slots:
         SetCard(2, 1);
         fake::SetRegister(reg, 0, stored);
         if (!cardTakesWrite)
-            fake::SetReadHook([reg, stored](int32_t r, int16_t i) { return r == reg ? stored : fake::Register(r, i); });
+            fake::SetReadHook(
+                [reg, stored](int32_t r, int16_t i) { return r == reg ? stored : fake::Register(r, i); });
         auto frame = NewFrame();
         fw::CDialogBar& bar = reg == REG_MRK ? static_cast<fw::CDialogBar&>(frame->Panel().AxisBar(0))
                                              : frame->Panel().BoardBar(0);

@@ -153,15 +153,17 @@ bool CValueStrip::Prepare(QImage::Format format)
 
 void CValueStrip::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(this);
+    // Painted as part of the window, into its backing store: the pixels of the rectangles being painted
+    // are copied there directly. The strip's place in that image is where the window's painter would put
+    // it.
+    QPoint redirect;
+    QPaintDevice* device = redirected(&redirect);
+    QImage* target = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
     // The image in the window's own format, so that showing it is a plain copy.
     QImage::Format format = QImage::Format_ARGB32_Premultiplied;
-    if (const QPaintDevice* device = painter.paintEngine()->paintDevice();
-        device && device->devType() == QInternal::Image) {
-        const QImage::Format target = static_cast<const QImage*>(device)->format();
-        if (target == QImage::Format_RGB32 || target == QImage::Format_ARGB32_Premultiplied)
-            format = target;
-    }
+    if (target &&
+        (target->format() == QImage::Format_RGB32 || target->format() == QImage::Format_ARGB32_Premultiplied))
+        format = target->format();
     if (Prepare(format) && event->region() != QRegion(rect()))
         update(); // everything was drawn anew: show all of it
     for (size_t i = 0; i < m_fields.size(); ++i) {
@@ -169,10 +171,40 @@ void CValueStrip::paintEvent(QPaintEvent* event)
             Compose(int(i));
     }
     m_nDirty = 0;
+    if (target && target->format() == m_image.format() && Blit(*target, -redirect, event->region()))
+        return;
+    QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     // One device pixel of the image to one of the window.
     painter.drawImage(
         QRectF(QPointF(m_origin) / m_dpr - QPointF(m_windowPos), QSizeF(m_image.size()) / m_dpr), m_image);
+}
+
+bool CValueStrip::Blit(QImage& target, QPoint place, const QRegion& region) const
+{
+    // Row by row, when a logical pixel is a whole number of device pixels: what a painter's plain copy
+    // gives, without the cost of its clipping to a region of several rectangles. `place` is the strip's
+    // top left in the target, in logical pixels.
+    const int scale = qRound(m_dpr);
+    if (scale < 1 || m_dpr != scale || target.devicePixelRatio() != m_dpr || !target.isDetached())
+        return false;
+    const QPoint device = place * scale;
+    // The image's pixel (0, 0) on the target.
+    const QPoint at = m_origin - m_windowPos * scale + device;
+    const QRect bounds = QRect(at, m_image.size()) & target.rect();
+    const qsizetype targetStride = target.bytesPerLine();
+    const qsizetype sourceStride = m_image.bytesPerLine();
+    uchar* targetBits = target.bits();
+    const uchar* sourceBits = m_image.constBits();
+    constexpr qsizetype kPixel = sizeof(QRgb);
+    for (const QRect& logical : region) {
+        const QRect rect = QRect(logical.topLeft() * scale + device, logical.size() * scale) & bounds;
+        const size_t bytes = size_t(rect.width()) * kPixel;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            std::memcpy(targetBits + y * targetStride + rect.left() * kPixel,
+                        sourceBits + (y - at.y()) * sourceStride + (rect.left() - at.x()) * kPixel, bytes);
+    }
+    return true;
 }
 
 void CValueStrip::Fill(int from, int to)

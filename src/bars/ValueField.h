@@ -93,6 +93,7 @@ private:
     };
 
     bool Prepare(QImage::Format format);
+    bool Blit(QImage& target, QPoint place, const QRegion& region) const;
     void EndBatch();
     void Fill(int from, int to);
     QRect Compose(int index);
