@@ -1,9 +1,9 @@
 #include "SimConfig.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <ostream>
 #include <string_view>
 #include <system_error>
 
@@ -83,13 +83,14 @@ std::optional<std::string_view> Variable(const char* name)
     return std::string_view(value);
 }
 
-void Report(std::ostream& out, const char* name, std::string_view value, const std::string& problem,
+void Report(std::FILE* out, const char* name, std::string_view value, const std::string& problem,
             const std::string& fallback)
 {
     std::string line(kMessagePrefix);
     line.append(name).append("=\"").append(value).append("\" ").append(problem);
     line.append("; using ").append(fallback).append("\n");
-    out << line << std::flush;
+    std::fputs(line.c_str(), out);
+    std::fflush(out);
 }
 
 std::string Quoted(std::string_view text)
@@ -97,7 +98,7 @@ std::string Quoted(std::string_view text)
     return "\"" + std::string(text) + "\"";
 }
 
-int32_t ReadInteger(std::ostream& out, const char* name, int32_t fallback)
+int32_t ReadInteger(std::FILE* out, const char* name, int32_t fallback)
 {
     const auto text = Variable(name);
     if (!text)
@@ -118,7 +119,7 @@ std::string Join(const std::vector<int32_t>& values)
     return text;
 }
 
-std::vector<int32_t> ReadTypes(std::ostream& out, std::vector<int32_t> fallback)
+std::vector<int32_t> ReadTypes(std::FILE* out, std::vector<int32_t> fallback)
 {
     static constexpr const char* kName = "ENCODER_SIM_TYPES";
     const auto text = Variable(kName);
@@ -161,7 +162,7 @@ std::optional<std::string> ParsePreset(std::string_view entry, RegisterPreset& p
     return std::nullopt;
 }
 
-std::vector<RegisterPreset> ReadPresets(std::ostream& out)
+std::vector<RegisterPreset> ReadPresets(std::FILE* out)
 {
     static constexpr const char* kName = "ENCODER_SIM_SET";
     const auto text = Variable(kName);
@@ -181,7 +182,7 @@ std::vector<RegisterPreset> ReadPresets(std::ostream& out)
 
 } // namespace
 
-SimConfig SimConfig::FromEnvironment(std::ostream& diagnostics)
+SimConfig SimConfig::FromEnvironment(std::FILE* diagnostics)
 {
     SimConfig config;
     config.channels = ReadInteger(diagnostics, "ENCODER_SIM_CHANNELS", config.channels);

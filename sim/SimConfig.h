@@ -2,7 +2,7 @@
 // What the simulated card looks like, read from the ENCODER_SIM_* environment variables at every open.
 
 #include <cstdint>
-#include <iosfwd>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -34,7 +34,7 @@ struct SimConfig
 
     // Reads the environment. A value that does not parse is reported as one line on `diagnostics`, and
     // that variable keeps its default. Unset and empty variables keep their defaults silently.
-    static SimConfig FromEnvironment(std::ostream& diagnostics);
+    static SimConfig FromEnvironment(std::FILE* diagnostics);
 };
 
 } // namespace sim

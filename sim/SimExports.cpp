@@ -8,7 +8,6 @@
 
 #include "EncoderLibrary.h"
 
-#include <iostream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -37,8 +36,8 @@ int16_t IVRLIB_CALL open_encoder(void)
 {
     Library& lib = library();
     const std::lock_guard lock(lib.mutex);
-    sim::SimConfig config = sim::SimConfig::FromEnvironment(std::cerr);
-    lib.trace.Start(config.traceFile, std::cerr);
+    sim::SimConfig config = sim::SimConfig::FromEnvironment(stderr);
+    lib.trace.Start(config.traceFile, stderr);
     const bool absent = config.absent;
     lib.boards.reset();
     if (!absent)

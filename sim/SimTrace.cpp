@@ -1,19 +1,21 @@
 #include "SimTrace.h"
 
-#include <ostream>
+#include <cstdio>
 
 namespace sim {
 
-void SimTrace::Start(const std::string& path, std::ostream& diagnostics)
+void SimTrace::Start(const std::string& path, std::FILE* diagnostics)
 {
     m_file.reset();
     if (path.empty())
         return;
     m_file.reset(std::fopen(path.c_str(), "ab"));
     if (!m_file) {
-        diagnostics << "ivrlib32 (simulated): ENCODER_SIM_TRACE=\"" + path +
-                           "\" cannot be opened for appending; not tracing\n"
-                    << std::flush;
+        std::fputs(("ivrlib32 (simulated): ENCODER_SIM_TRACE=\"" + path +
+                    "\" cannot be opened for appending; not tracing\n")
+                       .c_str(),
+                   diagnostics);
+        std::fflush(diagnostics);
     }
 }
 

@@ -3,7 +3,6 @@
 // file is complete even when the program dies mid-run.
 
 #include <cstdio>
-#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -14,7 +13,7 @@ class SimTrace
 public:
     // Starts appending to `path`, ending any previous trace; an empty path ends tracing. A file that
     // cannot be opened is reported on `diagnostics`.
-    void Start(const std::string& path, std::ostream& diagnostics);
+    void Start(const std::string& path, std::FILE* diagnostics);
     void Line(const std::string& text);
 
 private:
