@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <random>
+#include <vector>
 
 class TestScaling : public QObject
 {
@@ -73,8 +75,8 @@ private slots:
         QTest::newRow("-inf") << -std::numeric_limits<double>::infinity() << 0 << "      -inf";
         QTest::newRow("huge") << 1e20 << 0 << "100000000000000000000";
         QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 3 << "       nan";
-        QTest::newRow("nan with the sign set") << -std::numeric_limits<double>::quiet_NaN() << 3
-                                               << "       nan";
+        QTest::newRow("nan with the sign set")
+            << -std::numeric_limits<double>::quiet_NaN() << 3 << "       nan";
     }
 
     void format()
@@ -89,7 +91,17 @@ private slots:
     {
         // The same digits printf gives in the "C" locale, for a spread of values and precisions.
         std::setlocale(LC_NUMERIC, "C");
-        for (double v : {0.0, 1.5, -2.25, 0.6170, 123456.789, 1e-7, 9.999999, 2147483647.0}) {
+        std::vector<double> values = {0.0,      1.5,          -2.25,  0.6170, 123456.789, 1e-7,
+                                      9.999999, 2147483647.0, 0.5,    2.5,    -0.125,     0.375,
+                                      1e-300,   5e-324,       0x1p69, 0x1p70, 1e22,       -1e300};
+        // Counts times resolutions, as the bars show them: every rounding the display can meet.
+        std::mt19937 random(20261208);
+        for (int i = 0; i < 300; ++i) {
+            const int count = int(random()) >> int(random() % 31);
+            const double resolution = double(1 + random() % 100) / double(1 + random() % 100000);
+            values.push_back(count * resolution);
+        }
+        for (const double v : values) {
             for (int d = -3; d <= 15; ++d) {
                 char expected[512];
                 std::snprintf(expected, sizeof expected, "%10.*f", d, v);
