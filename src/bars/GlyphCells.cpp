@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -51,28 +52,24 @@ bool CGlyphCells::Matches(const QFont& font, qreal dpr, QColor fg, QColor bg, qr
            m_bg == bg && m_font == font;
 }
 
-int CGlyphCells::Slot(char c)
-{
-    if (c >= '0' && c <= '9')
-        return 3 + (c - '0');
-    return c == ' ' ? 0 : c == '-' ? 1 : c == '.' ? 2 : -1;
-}
-
-int CGlyphCells::Advance64(char c) const
-{
-    const int slot = Slot(c);
-    return slot >= 0 && m_bUsable ? m_advance64[slot] : -1;
-}
-
 const CGlyphCells::Cell& CGlyphCells::CellFor(char c, qreal phase)
 {
-    std::vector<Phased>& cells = m_cells[Slot(c)];
-    for (const Phased& phased : cells) {
-        if (phased.phase == phase)
-            return phased.cell;
+    const size_t slot = size_t(Slot(c));
+    std::vector<Phased>& cells = m_cells[slot];
+    const qreal scaled = phase * kGrid;
+    const int grid = int(scaled);
+    const bool bOnGrid = grid == scaled && grid >= 0 && grid < kGrid;
+    if (bOnGrid && m_gridIndex[slot][size_t(grid)] > 0)
+        return cells[m_gridIndex[slot][size_t(grid)] - 1u].cell;
+    auto found =
+        std::find_if(cells.begin(), cells.end(), [phase](const Phased& p) { return p.phase == phase; });
+    if (found == cells.end()) {
+        cells.push_back({phase, Render(c, phase)});
+        found = cells.end() - 1;
     }
-    cells.push_back({phase, Render(c, phase)});
-    return cells.back().cell;
+    if (bOnGrid)
+        m_gridIndex[slot][size_t(grid)] = uint16_t(found - cells.begin() + 1);
+    return found->cell;
 }
 
 void CGlyphCells::MapPainter(QPainter& painter, qreal dpr, QPointF at)

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QImage>
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -34,7 +35,11 @@ public:
                 QImage::Format format);
 
     // The character's advance in 1/64 logical pixels, or -1 when it has no cell (Qt draws such texts).
-    int Advance64(char c) const;
+    int Advance64(char c) const
+    {
+        const int slot = Slot(c);
+        return slot >= 0 && m_bUsable ? m_advance64[size_t(slot)] : -1;
+    }
     // The cell of `c` with its origin `phase` (0 to 1) device pixels into a pixel.
     const Cell& CellFor(char c, qreal phase);
 
@@ -47,7 +52,12 @@ public:
                  QImage::Format format) const;
 
 private:
-    static int Slot(char c);
+    static int Slot(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return 3 + (c - '0');
+        return c == ' ' ? 0 : c == '-' ? 1 : c == '.' ? 2 : -1;
+    }
     Cell Render(char c, qreal phase) const;
 
     struct Phased
@@ -66,4 +76,8 @@ private:
     bool m_bUsable = false; // the font lays the characters out as their advances add up
     std::array<int, 13> m_advance64{};
     std::array<std::vector<Phased>, 13> m_cells;
+    // A phase on a grid of 1/256 device pixel (every phase at a ratio of 1, 1.25, 1.5 or 2): the index of
+    // its cell in m_cells, plus one; 0 for one not rendered yet.
+    static constexpr int kGrid = 256;
+    std::array<std::array<uint16_t, kGrid>, 13> m_gridIndex{};
 };
