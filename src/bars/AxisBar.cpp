@@ -12,6 +12,7 @@
 #include "resources/Resources.h"
 
 #include <QCheckBox>
+#include <algorithm>
 #include <bit>
 
 namespace {
@@ -30,7 +31,10 @@ fw::CProfile* AppProfile()
 
 CAxisBar::CAxisBar() : fw::CDialogBar(res::IDD_AXISBAR) {}
 
-CAxisBar::~CAxisBar() { SaveSettings(); }
+CAxisBar::~CAxisBar()
+{
+    SaveSettings();
+}
 
 void CAxisBar::SaveSettings()
 {
@@ -52,14 +56,10 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
 
     if (!fw::CDialogBar::Create(parent, nIDTemplate, nStyle, nID))
         return false;
-    // The four values change at every tick: fields of their own, drawn by one strip over them.
     std::vector<CValueField*> fields;
     for (size_t i = 0; i < m_pValues.size(); ++i) {
-        auto* field = new CValueField(this);
-        if (ReplaceDlgItem(kValueIds[i], field))
-            fields.push_back(m_pValues[i] = field);
-        else
-            delete field;
+        if ((m_pValues[i] = qobject_cast<CValueField*>(GetDlgItem(kValueIds[i]))))
+            fields.push_back(m_pValues[i]);
     }
     if (!fields.empty())
         m_pStrip = new CValueStrip(this, std::move(fields));
@@ -70,6 +70,14 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
     OnClicked(res::IDC_MRK, [this] { OnMrk(); });
     UpdateCmdUI();
     return true;
+}
+
+QWidget* CAxisBar::CreateDlgItem(const fw::ControlTemplate& ctl)
+{
+    // The four values change at every tick: fields of their own, drawn by one strip over them.
+    if (std::find(kValueIds.begin(), kValueIds.end(), ctl.id) != kValueIds.end())
+        return new CValueField(this);
+    return nullptr;
 }
 
 void CAxisBar::RecalcScaling()

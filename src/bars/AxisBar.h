@@ -64,6 +64,9 @@ public:
     bool m_bModePending = false;
     bool m_bSettingsSaved = false;
 
+protected:
+    QWidget* CreateDlgItem(const fw::ControlTemplate& ctl) override;
+
 private:
     // Controls 1002 to 1005, owned by the bar's window.
     std::array<CValueField*, 4> m_pValues{};

@@ -20,7 +20,7 @@ bool CDialogBar::Create(QWidget* parent, int nIDTemplate, unsigned /*nStyle*/, i
         return false;
     m_nTemplate = nIDTemplate;
     setProperty("barId", nID);
-    BuildTemplate(this, *tmpl, m_controls);
+    BuildTemplate(this, *tmpl, m_controls, [this](const ControlTemplate& ctl) { return CreateDlgItem(ctl); });
     if (auto* frame = qobject_cast<CFrameWnd*>(parent))
         frame->DockControlBar(this);
     else
@@ -43,24 +43,9 @@ void CDialogBar::SetDlgItemText(int id, const QString& text)
         item->setProperty("text", text);
 }
 
-bool CDialogBar::ReplaceDlgItem(int id, QWidget* widget)
+QWidget* CDialogBar::CreateDlgItem(const ControlTemplate& /*ctl*/)
 {
-    QWidget* old = GetDlgItem(id);
-    if (!old || !widget)
-        return false;
-    widget->setParent(old->parentWidget());
-    widget->setGeometry(old->geometry());
-    widget->setObjectName(old->objectName());
-    widget->setProperty("controlId", old->property("controlId"));
-    widget->setFocusPolicy(old->focusPolicy());
-    widget->setEnabled(old->isEnabled());
-    if (widget->metaObject()->indexOfProperty("text") >= 0)
-        widget->setProperty("text", old->property("text"));
-    widget->stackUnder(old);
-    m_controls.Replace(old, widget);
-    widget->setVisible(!old->isHidden());
-    delete old;
-    return true;
+    return nullptr;
 }
 
 void CDialogBar::OnClicked(int nID, std::function<void()> handler)

@@ -33,9 +33,9 @@ protected:
     // check box.
     void OnClicked(int nID, std::function<void()> handler);
 
-    // Puts `widget` in the place of control `id`: its geometry, text, object name, ID and place in the
-    // stacking order. The control it replaces is deleted. False when there is no such control.
-    bool ReplaceDlgItem(int id, QWidget* widget);
+    // A control of the bar's own class for a template entry, a child of the bar, in place of the
+    // template's kind; nullptr (the default) for the template's own. Called while the bar is created.
+    virtual QWidget* CreateDlgItem(const ControlTemplate& ctl);
 
 private:
     int m_nTemplate;

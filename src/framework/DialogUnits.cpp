@@ -3,18 +3,43 @@
 #include "framework/DialogTemplate.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <vector>
 
 namespace fw {
 
 CDialogUnits::CDialogUnits(const QFont& font)
 {
+    // Measured once a font and screen resolution: the bars and dialogs of a template share its units.
+    struct Measured
+    {
+        QFont font;
+        qreal dpi;
+        int baseX;
+        int baseY;
+    };
+    static std::vector<Measured> s_measured;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 0.0;
+    const auto found = std::find_if(s_measured.begin(), s_measured.end(), [&font, dpi](const Measured& m) {
+        return m.dpi == dpi && m.font == font && m.font.resolveMask() == font.resolveMask();
+    });
+    if (found != s_measured.end()) {
+        m_nBaseX = found->baseX;
+        m_nBaseY = found->baseY;
+        return;
+    }
     const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
     // The average of 52 letters, rounded to the nearest pixel as the dialog manager rounds it.
     m_nBaseX = qMax(1, (letters / 26 + 1) / 2);
     m_nBaseY = qMax(1, metrics.height());
+    s_measured.push_back({font, dpi, m_nBaseX, m_nBaseY});
 }
 
 // The dialog manager's MulDiv: rounded to the nearest pixel.
@@ -25,8 +50,14 @@ static int MulDivRound(int value, int num, int den)
     return static_cast<int>(product >= 0 ? (product + half) / den : -((-product + half) / den));
 }
 
-int CDialogUnits::ToPixelsX(int dluX) const { return MulDivRound(dluX, m_nBaseX, 4); }
-int CDialogUnits::ToPixelsY(int dluY) const { return MulDivRound(dluY, m_nBaseY, 8); }
+int CDialogUnits::ToPixelsX(int dluX) const
+{
+    return MulDivRound(dluX, m_nBaseX, 4);
+}
+int CDialogUnits::ToPixelsY(int dluY) const
+{
+    return MulDivRound(dluY, m_nBaseY, 8);
+}
 
 QRect CDialogUnits::ToPixels(int x, int y, int cx, int cy) const
 {
@@ -35,7 +66,10 @@ QRect CDialogUnits::ToPixels(int x, int y, int cx, int cy) const
     return QRect(left, top, ToPixelsX(x + cx) - left, ToPixelsY(y + cy) - top);
 }
 
-QSize CDialogUnits::ToPixels(int cx, int cy) const { return QSize(ToPixelsX(cx), ToPixelsY(cy)); }
+QSize CDialogUnits::ToPixels(int cx, int cy) const
+{
+    return QSize(ToPixelsX(cx), ToPixelsY(cy));
+}
 
 QFont TemplateFont(const DialogTemplate& tmpl)
 {
@@ -44,8 +78,8 @@ QFont TemplateFont(const DialogTemplate& tmpl)
     if (face.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0) {
         font.setStyleHint(QFont::SansSerif);
         font.setFamilies(QStringList{QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                          QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                          QStringLiteral("Sans Serif")});
+                                     QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                                     QStringLiteral("Sans Serif")});
     } else {
         font.setFamily(face);
     }

@@ -19,15 +19,6 @@ void CControlMap::Add(int id, QWidget* widget)
     m_all.push_back(widget);
 }
 
-void CControlMap::Replace(QWidget* old, QWidget* widget)
-{
-    for (auto& entry : m_byId) {
-        if (entry.second == old)
-            entry.second = widget;
-    }
-    std::replace(m_all.begin(), m_all.end(), old, widget);
-}
-
 QWidget* CControlMap::Item(int id) const
 {
     for (const auto& [controlId, widget] : m_byId) {
@@ -45,16 +36,19 @@ void CControlMap::Clear()
 
 namespace {
 
-QString Text(const ControlTemplate& ctl) { return QString::fromUtf8(ctl.text ? ctl.text : ""); }
+QString Text(const ControlTemplate& ctl)
+{
+    return QString::fromUtf8(ctl.text ? ctl.text : "");
+}
 
 Qt::Alignment HorizontalAlignment(const ControlTemplate& ctl)
 {
     return (ctl.style & CS_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
 }
 
-QWidget* CreateControl(QWidget* host, const ControlTemplate& ctl, const CDialogUnits& units)
+// The Qt widget for the template entry's kind.
+QWidget* CreateOfKind(QWidget* host, const ControlTemplate& ctl, const QRect& rect)
 {
-    const QRect rect = units.ToPixels(ctl.x, ctl.y, ctl.cx, ctl.cy);
     QWidget* widget = nullptr;
     switch (ctl.kind) {
     case ControlKind::PushButton:
@@ -116,6 +110,18 @@ QWidget* CreateControl(QWidget* host, const ControlTemplate& ctl, const CDialogU
         break;
     }
     }
+    return widget;
+}
+
+QWidget* CreateControl(QWidget* host, const ControlTemplate& ctl, const CDialogUnits& units,
+                       const ControlFactory& factory)
+{
+    const QRect rect = units.ToPixels(ctl.x, ctl.y, ctl.cx, ctl.cy);
+    QWidget* widget = factory ? factory(ctl) : nullptr;
+    if (!widget)
+        widget = CreateOfKind(host, ctl, rect);
+    else if (widget->metaObject()->indexOfProperty("text") >= 0)
+        widget->setProperty("text", Text(ctl));
     if (ctl.kind != ControlKind::ComboBox)
         widget->setGeometry(rect);
     if (ctl.id != IDC_STATIC)
@@ -140,7 +146,8 @@ QSize TemplatePixelSize(const DialogTemplate& tmpl)
     return CDialogUnits(TemplateFont(tmpl)).ToPixels(tmpl.cx, tmpl.cy);
 }
 
-QSize BuildTemplate(QWidget* host, const DialogTemplate& tmpl, CControlMap& controls)
+QSize BuildTemplate(QWidget* host, const DialogTemplate& tmpl, CControlMap& controls,
+                    const ControlFactory& factory)
 {
     const QFont font = TemplateFont(tmpl);
     host->setFont(font);
@@ -149,7 +156,7 @@ QSize BuildTemplate(QWidget* host, const DialogTemplate& tmpl, CControlMap& cont
 
     QWidget* previousTabStop = nullptr;
     for (const ControlTemplate& ctl : tmpl.controls) {
-        QWidget* widget = CreateControl(host, ctl, units);
+        QWidget* widget = CreateControl(host, ctl, units, factory);
         controls.Add(ctl.id, widget);
         if (IsTabStop(widget)) {
             if (previousTabStop)

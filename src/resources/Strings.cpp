@@ -3,7 +3,10 @@
 #include "resources/Resources.h"
 
 // The compiled-in resource file lives in a static library: register it before the first use.
-static void InitResources() { Q_INIT_RESOURCE(resources); }
+static void InitResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace res {
 namespace {
@@ -42,16 +45,22 @@ std::span<const MenuPopup> Menu(int id)
 
 QIcon Icon(int id)
 {
-    QIcon icon;
-    if (id == IDR_MAINFRAME) {
-        static const bool initialised = (InitResources(), true);
-        Q_UNUSED(initialised);
+    if (id != IDR_MAINFRAME)
+        return QIcon();
+    // Decoded once: the application and its frame show the same icon.
+    static const QIcon s_icon = [] {
+        InitResources();
+        QIcon icon;
         icon.addFile(QStringLiteral(":/icons/orvane-readout-16.png"), QSize(16, 16));
         icon.addFile(QStringLiteral(":/icons/orvane-readout-32.png"), QSize(32, 32));
-    }
-    return icon;
+        return icon;
+    }();
+    return s_icon;
 }
 
-void InstallResources() { fw::AfxSetResources({&Dialog, &ListInit, &String, &Menu, &Icon}); }
+void InstallResources()
+{
+    fw::AfxSetResources({&Dialog, &ListInit, &String, &Menu, &Icon});
+}
 
 } // namespace res
