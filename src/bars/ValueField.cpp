@@ -194,7 +194,8 @@ bool CValueStrip::Blit(QImage& target, QPoint place, const QRegion& region) cons
     const QRect bounds = QRect(at, m_image.size()) & target.rect();
     const qsizetype targetStride = target.bytesPerLine();
     const qsizetype sourceStride = m_image.bytesPerLine();
-    uchar* targetBits = target.bits();
+    // The window's pixels as they are: never a detached copy that the window would not show.
+    auto* targetBits = const_cast<uchar*>(target.constBits());
     const uchar* sourceBits = m_image.constBits();
     constexpr qsizetype kPixel = sizeof(QRgb);
     for (const QRect& logical : region) {
