@@ -6,7 +6,7 @@
 #   under Xvfb: start-up to the first frame, resident memory 2 s after the start, processor time over
 #   30 s of live refresh; start-up and memory also against a window with a menu, a label and a button,
 #   processor time also against that window changing its label every 250 ms.
-# Takes about two and a half minutes after the build. README.md, "Benchmarks", says what each figure is.
+# Takes about three and a half minutes after the build. README.md, "Benchmarks", says what each figure is.
 set -euo pipefail
 shopt -s inherit_errexit
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
