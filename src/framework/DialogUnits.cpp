@@ -15,9 +15,10 @@ namespace fw {
 CDialogUnits::CDialogUnits(const QFont& font)
 {
     // Measured once a font and screen resolution: the bars and dialogs of a template share its units.
+    // The font is kept by its key, not as a font, which would hold its font engine past the application.
     struct Measured
     {
-        QFont font;
+        QString font;
         qreal dpi;
         int baseX;
         int baseY;
@@ -25,9 +26,9 @@ CDialogUnits::CDialogUnits(const QFont& font)
     static std::vector<Measured> s_measured;
     const QScreen* screen = QGuiApplication::primaryScreen();
     const qreal dpi = screen ? screen->logicalDotsPerInchY() : 0.0;
-    const auto found = std::find_if(s_measured.begin(), s_measured.end(), [&font, dpi](const Measured& m) {
-        return m.dpi == dpi && m.font == font && m.font.resolveMask() == font.resolveMask();
-    });
+    const QString key = font.key() + QLatin1Char('|') + font.families().join(QLatin1Char(','));
+    const auto found = std::find_if(s_measured.begin(), s_measured.end(),
+                                    [&key, dpi](const Measured& m) { return m.dpi == dpi && m.font == key; });
     if (found != s_measured.end()) {
         m_nBaseX = found->baseX;
         m_nBaseY = found->baseY;
@@ -39,7 +40,7 @@ CDialogUnits::CDialogUnits(const QFont& font)
     // The average of 52 letters, rounded to the nearest pixel as the dialog manager rounds it.
     m_nBaseX = qMax(1, (letters / 26 + 1) / 2);
     m_nBaseY = qMax(1, metrics.height());
-    s_measured.push_back({font, dpi, m_nBaseX, m_nBaseY});
+    s_measured.push_back({key, dpi, m_nBaseX, m_nBaseY});
 }
 
 // The dialog manager's MulDiv: rounded to the nearest pixel.

@@ -2,6 +2,8 @@
 
 #include "resources/Resources.h"
 
+#include <QCoreApplication>
+
 // The compiled-in resource file lives in a static library: register it before the first use.
 static void InitResources()
 {
@@ -47,15 +49,20 @@ QIcon Icon(int id)
 {
     if (id != IDR_MAINFRAME)
         return QIcon();
-    // Decoded once: the application and its frame show the same icon.
-    static const QIcon s_icon = [] {
+    // Decoded once: the application and its frame show the same icon. It goes with the application,
+    // before the statics of Qt that its pixmaps use.
+    static QIcon* s_icon = nullptr;
+    if (!s_icon) {
         InitResources();
-        QIcon icon;
-        icon.addFile(QStringLiteral(":/icons/orvane-readout-16.png"), QSize(16, 16));
-        icon.addFile(QStringLiteral(":/icons/orvane-readout-32.png"), QSize(32, 32));
-        return icon;
-    }();
-    return s_icon;
+        s_icon = new QIcon;
+        s_icon->addFile(QStringLiteral(":/icons/orvane-readout-16.png"), QSize(16, 16));
+        s_icon->addFile(QStringLiteral(":/icons/orvane-readout-32.png"), QSize(32, 32));
+        qAddPostRoutine([] {
+            delete s_icon;
+            s_icon = nullptr;
+        });
+    }
+    return *s_icon;
 }
 
 void InstallResources()
