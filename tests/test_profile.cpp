@@ -58,17 +58,26 @@ class CStoredProfile
 {
 public:
 #if defined(Q_OS_WIN)
-    explicit CStoredProfile(const QString& branch) : m_bCopied(true), m_settings(branch, QSettings::NativeFormat) {}
+    explicit CStoredProfile(const QString& branch)
+        : m_bCopied(true), m_settings(branch, QSettings::NativeFormat)
+    {
+    }
 #else
     explicit CStoredProfile(const QString& file)
         : m_strCopy(file + QStringLiteral(".copy%1").arg(s_nCopies++)),
           m_bCopied(QFile::copy(file, m_strCopy)), m_settings(m_strCopy, QSettings::IniFormat)
     {
     }
-    ~CStoredProfile() { QFile::remove(m_strCopy); }
+    ~CStoredProfile()
+    {
+        QFile::remove(m_strCopy);
+    }
 #endif
 
-    bool IsWhole() const { return m_bCopied && m_settings.status() == QSettings::NoError; }
+    bool IsWhole() const
+    {
+        return m_bCopied && m_settings.status() == QSettings::NoError;
+    }
     QStringList Sections()
     {
         m_settings.beginGroup(QStringLiteral("Settings"));
@@ -96,8 +105,8 @@ DWORD RegistryKind(const wchar_t* value)
 {
     DWORD kind = REG_NONE;
     RegGetValueW(HKEY_CURRENT_USER,
-                 L"Software\\Orvane Electronic Controls Ltd\\Orvane 001 - Digital Readout\\Settings\\Axis0", value,
-                 RRF_RT_ANY, &kind, nullptr, nullptr);
+                 L"Software\\Orvane Electronic Controls Ltd\\Orvane 001 - Digital Readout\\Settings\\Axis0",
+                 value, RRF_RT_ANY, &kind, nullptr, nullptr);
     return kind;
 }
 #endif
@@ -116,7 +125,6 @@ int64_t FirstModeWrite()
 class TestProfile : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
-
 
     QString File() const { return m_profile->ProfileFile(); }
     // What the bars saved, put into the file as the application does at exit.
@@ -140,8 +148,9 @@ private slots:
         QFETCH(int, boards);
         QFETCH(int, stale);
         if (stale >= 0)
-            testsupport::WriteProfile(File(),
-                      QStringLiteral("[Settings]\nAxis%1\\Name=Q\nAxis%1\\Pitch=abc\n").arg(stale).toUtf8());
+            testsupport::WriteProfile(
+                File(),
+                QStringLiteral("[Settings]\nAxis%1\\Name=Q\nAxis%1\\Pitch=abc\n").arg(stale).toUtf8());
         const QByteArray before = testsupport::ProfileBytes(File());
         SetCard(axes, boards);
 
@@ -232,8 +241,11 @@ private slots:
                               file.Value(0, "Mode").toString()}),
                  stored);
 #if defined(Q_OS_WIN)
-        for (const auto& [value, kind] : {std::pair{L"Name", REG_SZ}, {L"Pitch", REG_SZ}, {L"Count", REG_SZ},
-                                          {L"Mode", REG_DWORD}})
+        for (const auto& [value, kind] : {std::pair{L"Name", REG_SZ},
+                                          {L"Pitch", REG_SZ},
+                                          {L"Count", REG_SZ},
+                                          { L"Mode",
+                                            REG_DWORD }})
             QCOMPARE(RegistryKind(value), DWORD{kind});
 #endif
 
@@ -379,8 +391,9 @@ private slots:
                 testsupport::WriteProfile(File(), testsupport::ProfileBytes(File()) +
                                                       "this line is no key\nAxis12\\Name=V\n");
         }
-        const QByteArray before = obstacle == QLatin1String("folder is a file") ? FileBytes(folder)
-                                                                                : testsupport::ProfileBytes(File());
+        const QByteArray before = obstacle == QLatin1String("folder is a file")
+                                      ? FileBytes(folder)
+                                      : testsupport::ProfileBytes(File());
 
         auto* app = static_cast<CReadoutApp*>(qApp);
         QVERIFY(app->InitInstance());
@@ -455,12 +468,13 @@ private slots:
         for (const QString& name : own + QStringList{base + QStringLiteral(".QkWmTz.read"),
                                                      base + QStringLiteral(".QkWmTz.read.lock")})
             WriteFile(folder.filePath(name), "kept\n");
-        // Everything beside the profile but the operator's files and the profile's lock (with the lock
+        // Everything beside the profile but the operator's files and the profile's lock (with the locks
         // QLockFile takes while it clears a stale one), which the next save takes over.
         const auto leftovers = [&] {
             QStringList names = folder.entryList(QDir::Files | QDir::Hidden);
-            for (const QString& name :
-                 own + QStringList{base, base + QStringLiteral(".lock"), base + QStringLiteral(".lock.rmlock")})
+            for (const QString& name : own + QStringList{base, base + QStringLiteral(".lock"),
+                                                         base + QStringLiteral(".lock.rmlock"),
+                                                         base + QStringLiteral(".lock.rmlock.rmlock")})
                 names.removeOne(name);
             return names;
         };

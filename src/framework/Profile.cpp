@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDataStream>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QSettings>
@@ -141,6 +143,15 @@ bool WriteProfile(const Entries& pending)
     // One save at a time, so that the leftovers removed are never those of a save still going on. The
     // lock of a process that has gone counts as stale and is taken over, and so does one that a kill cut
     // off before it named its process, once it is older than any save takes.
+    // QLockFile clears a stale lock under a lock of its own, "….lock.rmlock" (and that one's under
+    // "….lock.rmlock.rmlock"), with its default stale time of 30 s: one that a kill left empty, before it
+    // named its process, is cleared here after 2 s.
+    for (const char* suffix : {".lock.rmlock.rmlock", ".lock.rmlock"}) {
+        const QFileInfo clearing(profile + QLatin1String(suffix));
+        if (clearing.exists() && clearing.size() == 0 &&
+            clearing.lastModified().msecsTo(QDateTime::currentDateTime()) > 2000)
+            QFile::remove(clearing.filePath());
+    }
     QLockFile lock(profile + QStringLiteral(".lock"));
     lock.setStaleLockTime(2000);
     if (!lock.tryLock(5000))
