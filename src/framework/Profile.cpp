@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -145,17 +146,25 @@ bool WriteProfile(const Entries& pending)
     // off before it named its process, once it is older than any save takes.
     // QLockFile clears a stale lock under a lock of its own, "….lock.rmlock" (and that one's under
     // "….lock.rmlock.rmlock"), with its default stale time of 30 s: one that a kill left empty, before it
-    // named its process, is cleared here after 2 s.
-    for (const char* suffix : {".lock.rmlock.rmlock", ".lock.rmlock"}) {
-        const QFileInfo clearing(profile + QLatin1String(suffix));
-        if (clearing.exists() && clearing.size() == 0 &&
-            clearing.lastModified().msecsTo(QDateTime::currentDateTime()) > 2000)
-            QFile::remove(clearing.filePath());
-    }
+    // named its process, is cleared here after 2 s, while the save waits for the lock.
+    const auto clearEmptyClearingLocks = [&profile] {
+        for (const char* suffix : {".lock.rmlock.rmlock", ".lock.rmlock"}) {
+            const QFileInfo clearing(profile + QLatin1String(suffix));
+            if (clearing.exists() && clearing.size() == 0 &&
+                clearing.lastModified().msecsTo(QDateTime::currentDateTime()) > 2000)
+                QFile::remove(clearing.filePath());
+        }
+    };
     QLockFile lock(profile + QStringLiteral(".lock"));
     lock.setStaleLockTime(2000);
-    if (!lock.tryLock(5000))
-        return false;
+    const QDeadlineTimer deadline(5000);
+    for (;;) {
+        clearEmptyClearingLocks();
+        if (lock.tryLock(250))
+            break;
+        if (deadline.hasExpired())
+            return false;
+    }
     RemoveLeftovers(profile);
 
     QTemporaryFile staged(profile + QStringLiteral(".XXXXXX.saving"));
