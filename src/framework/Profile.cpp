@@ -206,13 +206,25 @@ bool WriteProfile(const Entries& pending)
 
 } // namespace
 
+CProfile::CProfile() = default;
+
+CProfile::~CProfile() = default;
+
 QVariant CProfile::Value(const QString& key) const
 {
     for (auto it = m_pending.crbegin(); it != m_pending.crend(); ++it) {
         if (it->first == key)
             return it->second;
     }
-    return OpenProfile()->value(key);
+    // Opening the store looks up its place and reads it. A profile file is read again when it changed
+    // (a sync compares its size and time); the registry is read afresh at every value anyway.
+    if (!m_pStore)
+        m_pStore = OpenProfile();
+#if !defined(Q_OS_WIN)
+    else
+        m_pStore->sync();
+#endif
+    return m_pStore->value(key);
 }
 
 QString CProfile::GetProfileString(const QString& section, const QString& entry, const QString& def) const
@@ -248,6 +260,8 @@ bool CProfile::Commit()
 {
     if (m_pending.isEmpty())
         return true;
+    // Read anew after a write: the file is replaced by one the store has not seen.
+    m_pStore.reset();
     return WriteProfile(std::exchange(m_pending, {}));
 }
 

@@ -8,16 +8,19 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <memory>
 #include <utility>
+
+class QSettings;
 
 namespace fw {
 
 class CProfile
 {
 public:
-    CProfile() = default;
+    CProfile();
     // What is still pending is dropped: only Commit writes.
-    ~CProfile() = default;
+    ~CProfile();
 
     CProfile(const CProfile&) = delete;
     CProfile& operator=(const CProfile&) = delete;
@@ -45,6 +48,8 @@ private:
 
     // Keys and values in the order they were written.
     QList<std::pair<QString, QVariant>> m_pending;
+    // The store as read, opened at the first read and brought up to date before each one.
+    mutable std::unique_ptr<QSettings> m_pStore;
 };
 
 } // namespace fw
