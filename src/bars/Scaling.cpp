@@ -98,11 +98,23 @@ int Decimals(double resolution)
 {
     if (!std::isfinite(resolution) || resolution == 0.0)
         return 0;
-    const double exact = -std::log10(std::fabs(resolution));
-    const double nearest = std::round(exact);
-    // A power of ten whose logarithm came out a hair above its integer still counts as that integer.
-    const double decimals = std::fabs(exact - nearest) < 1e-9 ? nearest : std::ceil(exact);
-    return decimals > kMaxDecimals ? kMaxDecimals : static_cast<int>(decimals);
+    // |resolution| = mantissa * 10^exponent, mantissa in [1, 10). The decimals are -exponent, one fewer
+    // for a mantissa within 1e-9 decades of 10: a power of ten that came out a hair below itself still
+    // counts as that power. By comparisons, not a logarithm: the same decimals, without the maths
+    // library's tables in memory.
+    double mantissa = std::fabs(resolution);
+    int exponent = 0;
+    for (; mantissa >= 1e22; mantissa /= 1e22)
+        exponent += 22;
+    for (; mantissa >= 10.0; mantissa /= 10.0)
+        ++exponent;
+    for (; mantissa < 1e-22; mantissa *= 1e22)
+        exponent -= 22;
+    for (; mantissa < 1.0; mantissa *= 10.0)
+        --exponent;
+    constexpr double kNearlyTen = 9.99999997697415; // 10^(1 - 1e-9)
+    const int decimals = mantissa > kNearlyTen ? -exponent - 1 : -exponent;
+    return decimals > kMaxDecimals ? kMaxDecimals : decimals;
 }
 
 QString FormatValue(double value, int decimals)
