@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace sim {
 
@@ -39,12 +40,15 @@ public:
 
 private:
     double Travel(double time) const;
-    std::optional<double> LastPassage(double target, double after, double upTo) const;
+    // The most recent moment in (after, upTo] at which the phase was alpha or pi - alpha (mod 2 pi).
+    std::optional<double> LastPassage(double alpha, double after, double upTo) const;
 
     double m_amplitude;
     double m_omega;
     double m_phase;
     int64_t m_ssiOffset;
+    // The phases at which the path passes the index positions -reach to reach, in the first half turn.
+    std::vector<double> m_alphas;
 };
 
 // The position word an SSI interface delivers under mode word `mode`: Length low bits of the position
