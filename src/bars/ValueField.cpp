@@ -188,9 +188,9 @@ bool CValueStrip::Blit(QImage& target, QPoint place, const QRegion& region) cons
     const int scale = qRound(m_dpr);
     if (scale < 1 || m_dpr != scale || target.devicePixelRatio() != m_dpr || !target.isDetached())
         return false;
-    const QPoint device = place * scale;
-    // The image's pixel (0, 0) on the target.
-    const QPoint at = m_origin - m_windowPos * scale + device;
+    // The image's pixel (0, 0) on the target: at a whole-number scale the image starts exactly at the
+    // strip's top left.
+    const QPoint at = place * scale;
     const QRect bounds = QRect(at, m_image.size()) & target.rect();
     const qsizetype targetStride = target.bytesPerLine();
     const qsizetype sourceStride = m_image.bytesPerLine();
@@ -199,7 +199,7 @@ bool CValueStrip::Blit(QImage& target, QPoint place, const QRegion& region) cons
     const uchar* sourceBits = m_image.constBits();
     constexpr qsizetype kPixel = sizeof(QRgb);
     for (const QRect& logical : region) {
-        const QRect rect = QRect(logical.topLeft() * scale + device, logical.size() * scale) & bounds;
+        const QRect rect = QRect(logical.topLeft() * scale + at, logical.size() * scale) & bounds;
         const size_t bytes = size_t(rect.width()) * kPixel;
         for (int y = rect.top(); y <= rect.bottom(); ++y)
             std::memcpy(targetBits + y * targetStride + rect.left() * kPixel,
