@@ -65,6 +65,13 @@ int32_t IVRLIB_CALL read_encoder(int32_t reg, int16_t index)
     return value;
 }
 
+// Not one of the four calls: the program looks it up at run time to know that it runs on simulated
+// boards, and says so in its title. Never called.
+IVRLIB_API int orvane_simulated_boards(void)
+{
+    return 1;
+}
+
 void IVRLIB_CALL write_encoder(int32_t reg, int16_t index, int32_t value)
 {
     Library& lib = library();

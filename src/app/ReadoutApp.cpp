@@ -3,7 +3,7 @@
 #include "app/MainFrame.h"
 #include "app/SignalHandler.h"
 #include "framework/MessageBox.h"
-#include "hardware/EncoderLibrary.h"
+#include "hardware/EncoderCalls.h"
 #include "resources/Resources.h"
 
 CReadoutApp::CReadoutApp(int& argc, char** argv) : fw::CWinApp(argc, argv)
@@ -20,12 +20,15 @@ CReadoutApp::~CReadoutApp() = default;
 
 bool CReadoutApp::InitInstance()
 {
-    if (open_encoder() == 1) {
+    if (hw::OpenEncoder() == 1) {
         fw::AfxMessageBox(QStringLiteral("Encoder interface not found !"));
         return false;
     }
     m_pMainWnd = std::make_unique<CMainFrame>();
     m_pMainWnd->LoadFrame(res::IDR_MAINFRAME);
+    // Invented positions must never pass for a card's.
+    if (hw::BoundToSimulatedBoards())
+        m_pMainWnd->setWindowTitle(res::String(res::IDS_TITLE_SIMULATED));
     m_nSessionEndStatus.reset();
     app::InstallShutdownSignals(m_pMainWnd.get(), [this] { EndSession(); });
     m_pMainWnd->show();

@@ -1,6 +1,6 @@
 #include "app/ReadoutPanel.h"
 
-#include "hardware/EncoderLibrary.h"
+#include "hardware/EncoderCalls.h"
 #include "hardware/Registers.h"
 #include "resources/Resources.h"
 
@@ -12,8 +12,8 @@ constexpr unsigned CBRS_TOP = 0x2800;
 
 CReadoutPanel::CReadoutPanel()
 {
-    const auto axes = static_cast<int16_t>(read_encoder(REG_AXIS_COUNT, 0));
-    auto boards = static_cast<int16_t>(read_encoder(REG_BOARD_COUNT, 0));
+    const auto axes = static_cast<int16_t>(hw::ReadEncoder(REG_AXIS_COUNT, 0));
+    auto boards = static_cast<int16_t>(hw::ReadEncoder(REG_BOARD_COUNT, 0));
     // The panel holds twelve axis bars: a negative count shows none, a larger one the first twelve.
     m_nAxisCount = std::clamp<int16_t>(axes, 0, kMaxAxes);
     if (boards == 0)
@@ -34,7 +34,7 @@ void CReadoutPanel::Close()
         return;
     // No register is touched after this.
     m_bClosed = true;
-    close_encoder();
+    hw::CloseEncoder();
     for (int i = kMaxAxes - 1; i >= 0; --i)
         AxisBar(i).SaveSettings();
 }

@@ -6,7 +6,7 @@
 #include "dialogs/AxisPropertiesDlg.h"
 #include "dialogs/AxisStatusDlgs.h"
 #include "framework/WinApp.h"
-#include "hardware/EncoderLibrary.h"
+#include "hardware/EncoderCalls.h"
 #include "hardware/Flags.h"
 #include "hardware/Registers.h"
 #include "resources/Resources.h"
@@ -49,8 +49,8 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
     m_nChannel = nChannel;
     profile::LoadAxisSettings(*this, AppProfile());
     RecalcScaling();
-    m_nEncoderType = read_encoder(REG_ENCODER_TYPE, m_nChannel);
-    write_encoder(REG_MODE, m_nChannel, static_cast<int32_t>(m_dwMode));
+    m_nEncoderType = hw::ReadEncoder(REG_ENCODER_TYPE, m_nChannel);
+    hw::WriteEncoder(REG_MODE, m_nChannel, static_cast<int32_t>(m_dwMode));
     m_bModePending = false;
     m_bMrk = hw::ReadFlag(REG_MRK, m_nChannel);
 
@@ -89,20 +89,20 @@ void CAxisBar::RecalcScaling()
 void CAxisBar::Refresh()
 {
     if (m_bModePending)
-        write_encoder(REG_MODE, m_nChannel, static_cast<int32_t>(m_dwMode));
+        hw::WriteEncoder(REG_MODE, m_nChannel, static_cast<int32_t>(m_dwMode));
     else
-        m_dwMode = static_cast<uint32_t>(read_encoder(REG_MODE, m_nChannel));
+        m_dwMode = static_cast<uint32_t>(hw::ReadEncoder(REG_MODE, m_nChannel));
     m_bModePending = false;
 
     const double resolution = m_dPitch / m_dCount;
-    m_dIncremental = read_encoder(REG_INCREMENTAL, m_nChannel) * resolution;
-    m_dAbsolute = read_encoder(REG_ABSOLUTE, m_nChannel) * resolution;
-    m_dMarker = read_encoder(REG_MARKER, m_nChannel) * resolution;
-    m_dProbe = read_encoder(REG_PROBE, m_nChannel) * resolution;
+    m_dIncremental = hw::ReadEncoder(REG_INCREMENTAL, m_nChannel) * resolution;
+    m_dAbsolute = hw::ReadEncoder(REG_ABSOLUTE, m_nChannel) * resolution;
+    m_dMarker = hw::ReadEncoder(REG_MARKER, m_nChannel) * resolution;
+    m_dProbe = hw::ReadEncoder(REG_PROBE, m_nChannel) * resolution;
 
     m_bMrk = hw::ReadFlag(REG_MRK, m_nChannel);
-    m_nStatusInputs = read_encoder(REG_STATUS_INPUTS, m_nChannel);
-    m_nStatusErrors = read_encoder(REG_STATUS_ERRORS, m_nChannel);
+    m_nStatusInputs = hw::ReadEncoder(REG_STATUS_INPUTS, m_nChannel);
+    m_nStatusErrors = hw::ReadEncoder(REG_STATUS_ERRORS, m_nChannel);
 
     if (!IsCreated())
         return;
@@ -149,7 +149,7 @@ void CAxisBar::OnStatus()
 
 void CAxisBar::OnZero()
 {
-    write_encoder(REG_INCREMENTAL, m_nChannel, 0);
+    hw::WriteEncoder(REG_INCREMENTAL, m_nChannel, 0);
 }
 
 void CAxisBar::OnMrk()

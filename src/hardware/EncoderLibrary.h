@@ -1,6 +1,7 @@
 #pragma once
 // The four entry points of the encoder interface library. The program imports them by name and is bound
-// to the library when it is loaded; the simulated boards (sim/) or a vendor's library provide them.
+// to the library when it is loaded; the simulated boards (sim/) or a card's library provide them. The
+// program's code calls them through hw::OpenEncoder() and its siblings (EncoderCalls.h).
 //
 // How the program's code declares them, on every platform and for every build: as plain external C
 // functions, never `__declspec(dllimport)`. On Windows the linker then binds each call to the import
@@ -22,15 +23,17 @@
 #define IVRLIB_API
 #endif
 
-// The calling convention of the four calls: the one place to change it for a vendor's library that uses
-// another. `__cdecl` is the C compilers' default on 32-bit Windows and what the simulated library uses;
-// a library built with `__stdcall` needs `#define IVRLIB_CALL __stdcall` here (its 32-bit exports are then
-// decorated, `_read_encoder@8`, and its import library must say so). 64-bit Windows and other platforms
-// have one convention only, so the macro is empty there.
+// The calling convention the four calls are declared and built with. On 32-bit Windows a card's library
+// may use __cdecl or __stdcall with the same undecorated names; the program calls them through
+// EncoderCalls.h, which works with either, so it declares them __cdecl. The simulated library is built
+// __cdecl, and once more with IVRLIB_CALL=__stdcall (and undecorated exports) for the tests. 64-bit
+// Windows and other platforms have one convention only, so the macro is empty there.
+#if !defined(IVRLIB_CALL)
 #if defined(_WIN32) && !defined(_WIN64)
 #define IVRLIB_CALL __cdecl
 #else
 #define IVRLIB_CALL
+#endif
 #endif
 
 extern "C" {

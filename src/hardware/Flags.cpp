@@ -1,14 +1,14 @@
 #include "hardware/Flags.h"
 
-#include "hardware/EncoderLibrary.h"
+#include "hardware/EncoderCalls.h"
 
 namespace hw {
 
-bool ReadFlag(int reg, int16_t index) { return IsFlagSet(read_encoder(reg, index)); }
+bool ReadFlag(int reg, int16_t index) { return IsFlagSet(ReadEncoder(reg, index)); }
 
 bool ToggleFlag(int reg, int16_t index, bool cached)
 {
-    write_encoder(reg, index, cached ? 0 : 1);
+    WriteEncoder(reg, index, cached ? 0 : 1);
     return ReadFlag(reg, index);
 }
 

@@ -11,6 +11,8 @@ namespace res {
 
 // Frame resources: title string, menu and icon.
 inline constexpr int IDR_MAINFRAME = 128;
+// The window title while the program runs on the simulated boards.
+inline constexpr int IDS_TITLE_SIMULATED = 129;
 // The application's name.
 inline constexpr int AFX_IDS_APP_TITLE = 57344;
 // File > Exit.

@@ -21,6 +21,7 @@ struct StringEntry
 
 constexpr StringEntry kStrings[] = {
     {IDR_MAINFRAME, "Orvane001 - Digital Readout"},
+    {IDS_TITLE_SIMULATED, "Orvane001 - Digital Readout (simulated boards)"},
     {AFX_IDS_APP_TITLE, "Orvane 001 - Digital Readout"},
 };
 
