@@ -2,20 +2,35 @@
 # The installed program. `cmake --install` into a fresh prefix and the Debian package unpacked into a
 # scratch root hold the same files in the usual places; the desktop entry validates and names the
 # installed program and icon; the package declares its libraries; and each installed program runs on
-# the simulated boards installed with it (no environment variable points at them), offscreen, and ends
-# in order on SIGTERM. The package's copyright file carries LICENSE, its metadata validates for
+# the simulated boards installed with it (no environment variable points at them) on Xvfb, says so in its
+# title and ends in order on SIGTERM. With LD_LIBRARY_PATH at a stand-in for a card's library, the
+# installed program uses that library instead, and its title is plain. The package's copyright file carries LICENSE, its metadata validates for
 # software centres, and lintian reports no error and no warning on it (those two checks are skipped,
 # and the test with them, where lintian or appstreamcli is missing).
 #
-# usage: test_install.sh BUILD_DIR CMAKE CPACK
+# usage: test_install.sh BUILD_DIR CMAKE CPACK STANDIN_DIR
 set -euo pipefail
-build=$1 cmake=$2 cpack=$3
+build=$1 cmake=$2 cpack=$3 standin=$4
 source=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 source "$(dirname "${BASH_SOURCE[0]}")/install_checks.sh"
-require_tools scripts/setup.sh dpkg-deb dpkg-shlibdeps desktop-file-validate
+require_tools scripts/setup.sh dpkg-deb dpkg-shlibdeps desktop-file-validate Xvfb xwininfo
 pid=""
-cleanup_more() { [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true; }
+xvfb=""
+cleanup_more() {
+    [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+}
+
+# A display of the test's own, where the windows' titles can be read.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do
+    [ -s "$scratch/display" ] && break
+    sleep 0.1
+done
+[ -s "$scratch/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+display=:$(cat "$scratch/display")
 
 expected_files="bin/orvane-readout
 lib/orvane-readout/libivrlib32.so
@@ -64,34 +79,48 @@ check_tree() {
     fi
 }
 
-# Runs an installed program until it has refreshed every channel a few times, ends it with SIGTERM and
-# checks how it went.
+# check_run WHAT EXE [CARD_LIBRARY_DIR]: runs an installed program until it has refreshed its channels a
+# few times, checks its window's title, ends it with SIGTERM and checks how it went. With a directory, the
+# program runs with LD_LIBRARY_PATH at the stand-in card's library there.
 check_run() {
-    local what=$1 exe=$2
+    local what=$1 exe=$2 card=${3:-}
     local run=$scratch/run-$what
     mkdir -p "$run"
-    local trace=$run/trace.txt
+    local trace=$run/trace.txt calls=$run/trace.txt tick='^read 40 5 ' title="Orvane001 - Digital Readout (simulated boards)"
+    local library=()
+    if [ -n "$card" ]; then
+        library=(LD_LIBRARY_PATH="$card")
+        calls=$run/card.txt tick='^read 40 1$' title="Orvane001 - Digital Readout"
+    fi
     env -u LD_LIBRARY_PATH -u ENCODER_SIM_CHANNELS -u ENCODER_SIM_BOARDS -u ENCODER_SIM_TYPES \
-        -u ENCODER_SIM_ABSENT -u ENCODER_SIM_SET -u ENCODER_SIM_MOTION \
-        QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$run/config" ENCODER_SIM_TRACE="$trace" \
-        "$exe" >"$run/output.txt" 2>&1 &
+        -u ENCODER_SIM_ABSENT -u ENCODER_SIM_SET -u ENCODER_SIM_MOTION "${library[@]}" \
+        QT_QPA_PLATFORM=xcb DISPLAY="$display" XDG_CONFIG_HOME="$run/config" ENCODER_SIM_TRACE="$trace" \
+        STANDIN_CARD_TRACE="$run/card.txt" "$exe" >"$run/output.txt" 2>&1 &
     pid=$!
     local ticks=0
     for _ in $(seq 100); do
-        ticks=$(grep -c '^read 40 5 ' "$trace" 2>/dev/null || true)
+        ticks=$(grep -c "$tick" "$calls" 2>/dev/null || true)
         [ "${ticks:-0}" -lt 3 ] || break
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    [ "${ticks:-0}" -ge 3 ] || fail "$what: only ${ticks:-0} refreshes of channel 5"
+    [ "${ticks:-0}" -ge 3 ] || fail "$what: only ${ticks:-0} refreshes"
+    DISPLAY=$display xwininfo -name "$title" >/dev/null 2>&1 ||
+        fail "$what: no window titled '$title':"$'\n'"$(DISPLAY=$display xwininfo -root -children | grep '"')"
     local status=0
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" || status=$?
     pid=""
     [ "$status" -eq 0 ] || fail "$what: exit status $status after SIGTERM"$'\n'"$(cat "$run/output.txt")"
-    touch "$trace"
-    [ "$(head -n 1 "$trace")" = "open -> 0" ] || fail "$what: the trace starts with '$(head -n 1 "$trace")'"
-    [ "$(tail -n 1 "$trace")" = "close" ] || fail "$what: the trace ends with '$(tail -n 1 "$trace")'"
+    touch "$calls"
+    if [ -n "$card" ]; then
+        [ ! -e "$trace" ] || fail "$what: the simulated boards were called beside the card's library"
+        [ "$(head -n 1 "$calls")" = "open 0 0" ] || fail "$what: the card's library was not opened first"
+        [ "$(tail -n 1 "$calls")" = "close 0 0" ] || fail "$what: the card's library was not closed last"
+    else
+        [ "$(head -n 1 "$trace")" = "open -> 0" ] || fail "$what: the trace starts with '$(head -n 1 "$trace")'"
+        [ "$(tail -n 1 "$trace")" = "close" ] || fail "$what: the trace ends with '$(tail -n 1 "$trace")'"
+    fi
     [ -f "$run/config/Orvane Electronic Controls Ltd/Orvane 001 - Digital Readout.conf" ] ||
         fail "$what: no profile saved under XDG_CONFIG_HOME"
 }
@@ -99,6 +128,7 @@ check_run() {
 quietly "$cmake" --install "$build" --prefix "$scratch/prefix"
 check_tree prefix "$scratch/prefix"
 check_run prefix "$scratch/prefix/bin/orvane-readout"
+check_run card "$scratch/prefix/bin/orvane-readout" "$standin"
 
 quietly "$cpack" --config "$build/CPackConfig.cmake" -B "$scratch/package"
 debs=("$scratch"/package/orvane-readout_*.deb)
