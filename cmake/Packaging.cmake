@@ -66,28 +66,34 @@ License: Expat
     add_custom_target(readout_changelog ALL DEPENDS ${readout_doc}/changelog.gz)
     install(FILES ${readout_doc}/copyright ${readout_doc}/changelog.gz DESTINATION share/doc/${CPACK_PACKAGE_NAME})
 elseif(WIN32)
-    # The Windows installer, orvane-readout-<version>-win32.exe or -win64.exe (`cpack -G NSIS`): the
-    # program, ivrlib32.dll (the simulated boards unless ENCODER_LIBRARY names a vendor's, whose DLL the
-    # card's owner puts beside the program), the Qt libraries and plugins, the compiler's runtime, a
-    # Start-menu shortcut and an uninstaller. /S installs and uninstalls silently.
+    # The Windows installer, orvane-readout-<version>-win32.exe or -win64.exe (`cpack -G NSIS`), from our
+    # own installer script (nsis/NSIS.template.in): the program with the Qt libraries and plugins and the
+    # compiler's runtime, a Start-menu shortcut and an uninstaller, and the simulated boards as a component
+    # chosen only where no card's library is found. /S installs and uninstalls silently.
     set(CPACK_GENERATOR NSIS)
+    set(CPACK_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/nsis")
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-        set(readout_windows_arch win64)
-        set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+        set(CPACK_READOUT_WINDOWS_BITS 64)
     else()
-        set(readout_windows_arch win32)
+        set(CPACK_READOUT_WINDOWS_BITS 32)
     endif()
-    set(CPACK_PACKAGE_FILE_NAME "orvane-readout-${PROJECT_VERSION}-${readout_windows_arch}")
+    set(CPACK_PACKAGE_FILE_NAME "orvane-readout-${PROJECT_VERSION}-win${CPACK_READOUT_WINDOWS_BITS}")
     set(CPACK_PACKAGE_INSTALL_DIRECTORY "Orvane 001 - Digital Readout")
     set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Orvane 001 - Digital Readout")
     set(CPACK_NSIS_PACKAGE_NAME "Orvane 001 - Digital Readout")
-    set(CPACK_NSIS_DISPLAY_NAME "Orvane 001 - Digital Readout")
-    # The Start-menu shortcut, in the installation's own folder there; it shows the program's icon.
-    set(CPACK_PACKAGE_EXECUTABLES "orvane-readout;Orvane 001 - Digital Readout")
-    set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\orvane-readout.exe")
     set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/src/resources/icons/orvane-readout.ico")
     set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/src/resources/icons/orvane-readout.ico")
-    set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+
+    # What the uninstaller deletes: the program's files by name, never the rest of its folders, where a
+    # card owner may have put the card's library.
+    get_property(readout_program_files GLOBAL PROPERTY READOUT_PROGRAM_FILES)
+    set(readout_uninstall_lines "")
+    foreach(file IN LISTS readout_program_files)
+        string(REPLACE "/" "\\" file "${file}")
+        string(APPEND readout_uninstall_lines "    Delete \"$INSTDIR\\${file}\"\n")
+    endforeach()
+    set(CPACK_READOUT_UNINSTALL_LIST "${PROJECT_BINARY_DIR}/nsis/uninstall-files.nsh")
+    file(WRITE "${CPACK_READOUT_UNINSTALL_LIST}" "${readout_uninstall_lines}")
 endif()
 
 include(CPack)

@@ -1,6 +1,7 @@
 # What a Windows build of the program needs beside it: the Qt libraries and the plugins it loads (the
 # platform, the style), and the compiler's runtime libraries. They are copied next to the executables in
-# the build tree, so the program and the tests run from there, and installed beside the program.
+# the build tree, so the program and the tests run from there, and installed beside the program. What is
+# installed is listed in the global property READOUT_PROGRAM_FILES, for the uninstaller.
 
 set(readout_qt_libraries Qt6::Core Qt6::Gui Qt6::Widgets)
 # Plugin target, and the folder beside the program where Qt looks for it.
@@ -48,6 +49,10 @@ endforeach()
 set(out ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 file(COPY ${readout_runtime_files} DESTINATION ${out})
 install(FILES ${readout_runtime_files} DESTINATION bin)
+foreach(path IN LISTS readout_runtime_files)
+    get_filename_component(name "${path}" NAME)
+    set_property(GLOBAL APPEND PROPERTY READOUT_PROGRAM_FILES bin/${name})
+endforeach()
 
 list(LENGTH readout_qt_plugins count)
 math(EXPR last "${count} - 1")
@@ -60,6 +65,8 @@ foreach(i RANGE 0 ${last} 2)
     # Headless running is for tests; the installed program draws on the desktop only.
     if(NOT target STREQUAL "Qt6::QOffscreenIntegrationPlugin")
         install(FILES "${path}" DESTINATION bin/${folder})
+        get_filename_component(name "${path}" NAME)
+        set_property(GLOBAL APPEND PROPERTY READOUT_PROGRAM_FILES bin/${folder}/${name})
     endif()
 endforeach()
 
