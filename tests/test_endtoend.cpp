@@ -1,8 +1,10 @@
 // The real executable on the simulated boards, ended the way a session ends it: offscreen and by
 // SIGTERM on Unix; on Windows on the desktop, by WM_CLOSE (as `taskkill` sends it) and by the end of
-// the Windows session.
+// the Windows session. The 32-bit Windows program also runs on the simulator built with __stdcall, and
+// makes the same calls.
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -38,7 +40,7 @@ BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM param)
     GetWindowThreadProcessId(hwnd, &owner);
     wchar_t title[64] = {};
     GetWindowTextW(hwnd, title, 64);
-    if (owner == search->pid && IsWindowVisible(hwnd) && wcscmp(title, L"Orvane001 - Digital Readout") == 0) {
+    if (owner == search->pid && IsWindowVisible(hwnd) && wcscmp(title, L"Orvane001 - Digital Readout (simulated boards)") == 0) {
         search->found = hwnd;
         return FALSE;
     }
@@ -69,6 +71,8 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    // The calls of the first run, without the values read, which depend on the clock.
+    QStringList m_firstCalls;
 
     QProcessEnvironment Environment(const QString& trace) const
     {
@@ -91,25 +95,41 @@ private slots:
     void runsTicksAndEndsInOrder_data()
     {
         QTest::addColumn<bool>("endSession");
+        QTest::addColumn<QString>("program");
+        const QString program = QStringLiteral(READOUT_EXECUTABLE);
         // QProcess::terminate: SIGTERM, or on Windows WM_CLOSE to the program's windows.
-        QTest::newRow("terminate") << false;
+        QTest::newRow("terminate") << false << program;
 #if defined(Q_OS_WIN)
-        QTest::newRow("end of the Windows session") << true;
+        QTest::newRow("end of the Windows session") << true << program;
+#endif
+#if defined(READOUT_STDCALL_EXECUTABLE)
+        // A copy of the program beside the simulator built with __stdcall, which Windows loads first.
+        QTest::newRow("__stdcall library") << false << QStringLiteral(READOUT_STDCALL_EXECUTABLE);
 #endif
     }
 
     void runsTicksAndEndsInOrder()
     {
         QFETCH(bool, endSession);
+        QFETCH(QString, program);
 #if defined(Q_OS_WIN)
         if (!UnderWine())
             QSKIP("The program would save into the real profile of the user running the test");
         QSettings(kBranch, QSettings::NativeFormat).remove(QString());
 #endif
-        const QString trace = m_dir.filePath(QStringLiteral("trace-%1.txt").arg(endSession));
+        const QString trace = m_dir.filePath(QString::fromUtf8(QTest::currentDataTag()) + QStringLiteral(".txt"));
         QProcess readout;
-        readout.setProcessEnvironment(Environment(trace));
-        readout.start(QStringLiteral(READOUT_EXECUTABLE), {});
+        QProcessEnvironment env = Environment(trace);
+        // No motion: the same calls at every tick.
+        env.insert(QStringLiteral("ENCODER_SIM_MOTION"), QStringLiteral("0"));
+#if defined(Q_OS_WIN)
+        // The copy finds Qt and its plugins beside the program it was copied from.
+        const QString programs = QFileInfo(QStringLiteral(READOUT_EXECUTABLE)).absolutePath();
+        env.insert(QStringLiteral("PATH"), programs + QLatin1Char(';') + env.value(QStringLiteral("PATH")));
+        env.insert(QStringLiteral("QT_PLUGIN_PATH"), programs);
+#endif
+        readout.setProcessEnvironment(env);
+        readout.start(program, {});
         QVERIFY(readout.waitForStarted());
         // Let it tick a few times.
         QTRY_VERIFY_WITH_TIMEOUT(ReadLines(trace).filter(QStringLiteral("read 40 5 ->")).size() >= 4, 20000);
@@ -143,6 +163,16 @@ private slots:
         for (int ch = 0; ch < 6; ++ch)
             QVERIFY(lines.contains(QStringLiteral("write 11 %1 402786304").arg(ch)));
         QCOMPARE(lines.filter(QStringLiteral("read 13 ")).size(), 6);
+        // Up to the third tick, the same calls on every library.
+        QStringList calls;
+        for (const QString& line : lines) {
+            calls << line.section(QStringLiteral(" -> "), 0, 0);
+            if (calls.filter(QStringLiteral("read 40 5")).size() == 3)
+                break;
+        }
+        if (m_firstCalls.isEmpty())
+            m_firstCalls = calls;
+        QCOMPARE(calls, m_firstCalls);
 #if defined(Q_OS_WIN)
         // Each axis in the registry: text for the name and the scaling, a DWORD for the mode word.
         QSettings branch(kBranch, QSettings::NativeFormat);
