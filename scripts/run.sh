@@ -21,7 +21,7 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     exe=$1 shots=$2
     "$exe" &
     pid=$!
-    title="Orvane001 - Digital Readout"
+    title="Orvane001 - Digital Readout (simulated boards)"
     for _ in $(seq 50); do xwininfo -name "$title" >/dev/null 2>&1 && break; sleep 0.1; done
     sleep 1.5
     xwd -silent -name "$title" | convert xwd:- "$shots/readout-1.png"
