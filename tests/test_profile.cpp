@@ -14,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSysInfo>
 #include <QTest>
 #include <array>
 #include <clocale>
@@ -403,7 +404,7 @@ private slots:
 #if defined(Q_OS_WIN)
         const int status = app->ExitInstance();
 #else
-        // The file may not grow beyond a few hundred bytes: room for the lock, not for the profile.
+        // The file may not grow beyond a few hundred bytes: less than the profile needs.
         rlimit limit{};
         getrlimit(RLIMIT_FSIZE, &limit);
         const rlimit unlimited = limit;
@@ -460,21 +461,21 @@ private slots:
             for (CAxisBar& bar : bars)
                 bar.m_nChannel = -1;
         });
-        // Beside the profile: the operator's own files, and the locked, read-back copy of a killed save
-        // of an earlier version.
+        // Beside the profile: the operator's own files, the locked, read-back copy of a killed save of
+        // an earlier version, and that version's lock naming a process that is still running (this one).
         const QDir folder = QFileInfo(File()).dir();
         const QString base = QFileInfo(File()).fileName();
         const QStringList own = {base + QStringLiteral(".backup"), QStringLiteral("notes.txt")};
         for (const QString& name : own + QStringList{base + QStringLiteral(".QkWmTz.read"),
                                                      base + QStringLiteral(".QkWmTz.read.lock")})
             WriteFile(folder.filePath(name), "kept\n");
-        // Everything beside the profile but the operator's files and the profile's lock (with the locks
-        // QLockFile takes while it clears a stale one), which the next save takes over.
+        WriteFile(folder.filePath(base + QStringLiteral(".lock")),
+                  QByteArray::number(QCoreApplication::applicationPid()) + "\ntest_profile\n" +
+                      QSysInfo::machineHostName().toUtf8() + '\n');
+        // Everything beside the profile but the operator's files and the profile's lock file, which stays.
         const auto leftovers = [&] {
             QStringList names = folder.entryList(QDir::Files | QDir::Hidden);
-            for (const QString& name : own + QStringList{base, base + QStringLiteral(".lock"),
-                                                         base + QStringLiteral(".lock.rmlock"),
-                                                         base + QStringLiteral(".lock.rmlock.rmlock")})
+            for (const QString& name : own + QStringList{base, base + QStringLiteral(".lock")})
                 names.removeOne(name);
             return names;
         };

@@ -30,12 +30,12 @@ int CMainFrame::OnCreate()
     return 0;
 }
 
-void CMainFrame::OnTimer(int /*nIDEvent*/) { m_panel.RefreshAll(); }
+void CMainFrame::OnTimer() { m_panel.RefreshAll(); }
 
 void CMainFrame::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_nTimer)
-        OnTimer(kRefreshTimerId);
+        OnTimer();
     else
         fw::CFrameWnd::timerEvent(event);
 }

@@ -9,7 +9,6 @@ class CMainFrame : public fw::CFrameWnd
     Q_OBJECT
 
 public:
-    static constexpr int kRefreshTimerId = 1;
     static constexpr int kRefreshPeriodMs = 250;
 
     // Constructs the panel, which reads the channel and board counts.
@@ -25,7 +24,8 @@ public:
 protected:
     // Creation step: the bars, then the refresh timer.
     int OnCreate();
-    void OnTimer(int nIDEvent);
+    // The refresh timer's tick: every bar is refreshed.
+    void OnTimer();
 
     void timerEvent(QTimerEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -6,10 +6,6 @@
 
 #include <algorithm>
 
-namespace {
-constexpr unsigned CBRS_TOP = 0x2800;
-}
-
 CReadoutPanel::CReadoutPanel()
 {
     const auto axes = static_cast<int16_t>(hw::ReadEncoder(REG_AXIS_COUNT, 0));
@@ -61,11 +57,11 @@ bool CReadoutPanel::CreateBars(QWidget* parent)
     m_nBoardBarsCreated = 0;
     ForEachInGroupOrder(
         [&](CBoardBar& bar, int b) {
-            bar.Create(parent, res::IDD_BOARDBAR, CBRS_TOP, res::IDD_BOARDBAR, static_cast<int16_t>(b));
+            bar.Create(parent, res::IDD_BOARDBAR, static_cast<int16_t>(b));
             ++m_nBoardBarsCreated;
         },
         [&](CAxisBar& bar, int i) {
-            bar.Create(parent, res::IDD_AXISBAR, CBRS_TOP, res::IDD_AXISBAR, static_cast<int16_t>(i));
+            bar.Create(parent, res::IDD_AXISBAR, static_cast<int16_t>(i));
         });
     return true;
 }

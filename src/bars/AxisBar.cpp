@@ -44,7 +44,7 @@ void CAxisBar::SaveSettings()
     }
 }
 
-bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID, int16_t nChannel)
+bool CAxisBar::Create(QWidget* parent, int nIDTemplate, int16_t nChannel)
 {
     m_nChannel = nChannel;
     profile::LoadAxisSettings(*this, AppProfile());
@@ -54,7 +54,7 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
     m_bModePending = false;
     m_bMrk = hw::ReadFlag(REG_MRK, m_nChannel);
 
-    if (!fw::CDialogBar::Create(parent, nIDTemplate, nStyle, nID))
+    if (!fw::CDialogBar::Create(parent, nIDTemplate))
         return false;
     std::vector<CValueField*> fields;
     for (size_t i = 0; i < m_pValues.size(); ++i) {
@@ -135,7 +135,7 @@ void CAxisBar::OnSetup()
 
 void CAxisBar::OnStatus()
 {
-    // Only type 0 is incremental here; every other value the card reports gets the SSI dialog.
+    // Type 0 gets the incremental status, any other the SSI status (see EncoderType).
     if (m_nEncoderType != ENCODER_INCREMENTAL) {
         CSsiStatusDlg dlg(nullptr);
         dlg.m_pAxis = this;

@@ -25,7 +25,7 @@ public:
 
     // Loads the channel's settings, programs its mode word into the card, reads its type and "Mrk"
     // flag, and only then creates the bar's window.
-    bool Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID, int16_t nChannel);
+    bool Create(QWidget* parent, int nIDTemplate, int16_t nChannel);
     // Saves the settings of a created bar to the profile, once: at shutdown, or at the end of the
     // session if that comes first.
     void SaveSettings();

@@ -8,12 +8,12 @@
 
 CBoardBar::CBoardBar() : fw::CDialogBar(res::IDD_BOARDBAR) {}
 
-bool CBoardBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID, int16_t nBoard)
+bool CBoardBar::Create(QWidget* parent, int nIDTemplate, int16_t nBoard)
 {
     m_nBoard = nBoard;
     m_bFs = hw::ReadFlag(REG_FS, nBoard);
     m_bPrb = hw::ReadFlag(REG_PRB, nBoard);
-    if (!fw::CDialogBar::Create(parent, nIDTemplate, nStyle, nID))
+    if (!fw::CDialogBar::Create(parent, nIDTemplate))
         return false;
     OnClicked(res::IDC_PRB, [this] { OnPrb(); });
     OnClicked(res::IDC_FS, [this] { OnFs(); });

@@ -15,7 +15,7 @@ public:
     CBoardBar(const CBoardBar&) = delete;
     CBoardBar& operator=(const CBoardBar&) = delete;
 
-    bool Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID, int16_t nBoard);
+    bool Create(QWidget* parent, int nIDTemplate, int16_t nBoard);
     void Refresh();
 
     void OnPrb();

@@ -41,7 +41,7 @@ bool CAxisPropertiesDlg::OnInitDialog()
     }
     fw::CDialog::OnInitDialog();
 
-    // Only type 1 is SSI; every other value the card reports is treated as incremental.
+    // Type 1 gets the SSI encoder properties, any other the incremental ones (see EncoderType).
     const bool bSsi = m_pAxis && m_pAxis->m_nEncoderType == ENCODER_SSI;
     if (m_btnSsiMode)
         m_btnSsiMode->setVisible(bSsi);

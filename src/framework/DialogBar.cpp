@@ -13,13 +13,12 @@ namespace fw {
 
 CDialogBar::CDialogBar(int nDefaultTemplate) : m_nTemplate(nDefaultTemplate) {}
 
-bool CDialogBar::Create(QWidget* parent, int nIDTemplate, unsigned /*nStyle*/, int nID)
+bool CDialogBar::Create(QWidget* parent, int nIDTemplate)
 {
     const DialogTemplate* tmpl = FindDialogTemplate(nIDTemplate);
     if (!tmpl || m_bCreated)
         return false;
     m_nTemplate = nIDTemplate;
-    setProperty("barId", nID);
     BuildTemplate(this, *tmpl, m_controls, [this](const ControlTemplate& ctl) { return CreateDlgItem(ctl); });
     if (auto* frame = qobject_cast<CFrameWnd*>(parent))
         frame->DockControlBar(this);

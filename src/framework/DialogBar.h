@@ -19,7 +19,7 @@ public:
 
     // Builds the bar's controls from template `nIDTemplate` and docks the bar in `parent` (a frame
     // stacks it below the bars created before it). Returns false when the template does not exist.
-    bool Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID);
+    bool Create(QWidget* parent, int nIDTemplate);
 
     bool IsCreated() const { return m_bCreated; }
     QWidget* GetDlgItem(int id) const { return m_controls.Item(id); }

@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDataStream>
-#include <QDateTime>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,10 +13,15 @@
 #include <memory>
 
 #if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
-#include <QLockFile>
+#include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <QThread>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #endif
 
 namespace fw {
@@ -96,24 +99,61 @@ bool ReadsBackAs(const QVariant& value, const QVariant& expected)
 }
 
 // What a save that was killed leaves beside the profile: its staged copy ("<profile>.AbCdEf.saving",
-// renamed "….saving.read" to be read back), the lock QSettings takes on it ("….saving.lock") and the file
-// QSettings writes it through ("….saving.GhIjKl"). Of the staged copies of earlier versions, named
-// without ".saving", only the read-back copies and the locks are told apart from an operator's own
+// renamed "….saving.read" to be read back) and the files QSettings makes beside it while it writes it,
+// whose names begin with the staged copy's. Of the staged copies of earlier versions, named without
+// ".saving", only the read-back copies and the locks are told apart from an operator's own
 // "<profile>.backup". Files of exactly those names are removed, nothing else.
 void RemoveLeftovers(const QString& profile)
 {
     const QFileInfo info(profile);
     const QString name = QRegularExpression::escape(info.fileName());
-    const QRegularExpression leftover(
-        QStringLiteral("^%1\\.[A-Za-z0-9]{6}\\.saving(\\.read)?(\\.lock|\\.[A-Za-z0-9]{6})?$|"
-                       "^%1\\.[A-Za-z]{6}(\\.read(\\.lock)?|\\.lock)$")
-            .arg(name));
+    const QRegularExpression leftover(QStringLiteral("^%1\\.[A-Za-z0-9]{6}\\.saving(\\..+)?$|"
+                                                     "^%1\\.[A-Za-z]{6}(\\.read(\\.lock)?|\\.lock)$")
+                                          .arg(name));
     QDir folder = info.dir();
     for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
         if (leftover.match(entry).hasMatch())
             folder.remove(entry);
     }
 }
+
+// One save at a time: an advisory lock (flock) on "<profile>.lock", held while the object lives. The
+// kernel drops it when the process ends, however it ends, so a killed save leaves the file unlocked and
+// nothing that keeps the next save waiting. The file itself stays; what it holds is never read (one an
+// earlier version left, with a process number in it, is locked like any other).
+class CSaveLock
+{
+public:
+    explicit CSaveLock(const QString& path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600))
+    {
+    }
+    ~CSaveLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CSaveLock(const CSaveLock&) = delete;
+    CSaveLock& operator=(const CSaveLock&) = delete;
+
+    // Waits up to `msecs` for the lock; a save takes milliseconds, so a lock held longer than that
+    // belongs to a process that is stuck, and this save fails.
+    bool Lock(int msecs)
+    {
+        if (m_fd < 0)
+            return false;
+        const QDeadlineTimer deadline(msecs);
+        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired())
+                return false;
+            QThread::msleep(10);
+        }
+        return true;
+    }
+
+private:
+    int m_fd;
+};
 
 // The profile file is replaced, in one rename, by a complete new one that has been read back first.
 // QSettings alone is not enough: its save file does not notice a write that fails while its buffer is
@@ -141,30 +181,10 @@ bool WriteProfile(const Entries& pending)
 
     if (!QDir().mkpath(QFileInfo(profile).path()))
         return false;
-    // One save at a time, so that the leftovers removed are never those of a save still going on. The
-    // lock of a process that has gone counts as stale and is taken over, and so does one that a kill cut
-    // off before it named its process, once it is older than any save takes.
-    // QLockFile clears a stale lock under a lock of its own, "….lock.rmlock" (and that one's under
-    // "….lock.rmlock.rmlock"), with its default stale time of 30 s: one that a kill left empty, before it
-    // named its process, is cleared here after 2 s, while the save waits for the lock.
-    const auto clearEmptyClearingLocks = [&profile] {
-        for (const char* suffix : {".lock.rmlock.rmlock", ".lock.rmlock"}) {
-            const QFileInfo clearing(profile + QLatin1String(suffix));
-            if (clearing.exists() && clearing.size() == 0 &&
-                clearing.lastModified().msecsTo(QDateTime::currentDateTime()) > 2000)
-                QFile::remove(clearing.filePath());
-        }
-    };
-    QLockFile lock(profile + QStringLiteral(".lock"));
-    lock.setStaleLockTime(2000);
-    const QDeadlineTimer deadline(5000);
-    for (;;) {
-        clearEmptyClearingLocks();
-        if (lock.tryLock(250))
-            break;
-        if (deadline.hasExpired())
-            return false;
-    }
+    // One save at a time, so that the leftovers removed are never those of a save still going on.
+    CSaveLock lock(profile + QStringLiteral(".lock"));
+    if (!lock.Lock(5000))
+        return false;
     RemoveLeftovers(profile);
 
     QTemporaryFile staged(profile + QStringLiteral(".XXXXXX.saving"));

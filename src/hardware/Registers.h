@@ -17,7 +17,9 @@ enum EncoderRegister : int {
     REG_FS = 99,             // board: "Fs" flag
 };
 
-// Encoder types as REG_ENCODER_TYPE reports them.
+// Encoder types as REG_ENCODER_TYPE reports them. A card may report another value (2, -1): the Status
+// command tests for 0 and Axis Properties for 1, so such a channel gets the SSI status dialog and the
+// incremental encoder properties. The two differ for other types by design.
 enum EncoderType : int {
     ENCODER_INCREMENTAL = 0,
     ENCODER_SSI = 1,
