@@ -56,13 +56,9 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
 
     if (!fw::CDialogBar::Create(parent, nIDTemplate, nStyle, nID))
         return false;
-    std::vector<CValueField*> fields;
-    for (size_t i = 0; i < m_pValues.size(); ++i) {
-        if ((m_pValues[i] = qobject_cast<CValueField*>(GetDlgItem(kValueIds[i]))))
-            fields.push_back(m_pValues[i]);
-    }
-    if (!fields.empty())
-        m_pStrip = new CValueStrip(this, std::move(fields));
+    for (size_t i = 0; i < m_pValues.size(); ++i)
+        m_pValues[i] = qobject_cast<CValueField*>(GetDlgItem(kValueIds[i]));
+    new CValueStrip(this, m_pValues);
     SetDlgItemText(res::IDC_NAME, m_strName);
     OnClicked(res::IDC_SETUP, [this] { OnSetup(); });
     OnClicked(res::IDC_STATUS, [this] { OnStatus(); });
@@ -108,8 +104,6 @@ void CAxisBar::Refresh()
         return;
     SetDlgItemText(res::IDC_NAME, m_strName);
     const double values[] = {m_dIncremental, m_dAbsolute, m_dMarker, m_dProbe};
-    std::array<char, CValueField::kMaxText> text;
-    const CValueStrip::CBatch batch(m_pStrip);
     for (size_t i = 0; i < m_pValues.size(); ++i) {
         CValueField* field = m_pValues[i];
         if (!field)
@@ -118,7 +112,7 @@ void CAxisBar::Refresh()
         const Shown now = {std::bit_cast<uint64_t>(values[i]), m_nDecimals, field->Serial()};
         if (m_shown[i] && *m_shown[i] == now)
             continue;
-        field->SetText({text.data(), size_t(scaling::FormatValue(text, values[i], m_nDecimals))});
+        field->SetText(scaling::FormatValue(values[i], m_nDecimals));
         m_shown[i] = Shown{now.value, now.decimals, field->Serial()};
     }
     UpdateCmdUI();

@@ -10,7 +10,6 @@
 #include <optional>
 
 class CValueField;
-class CValueStrip;
 
 class CAxisBar : public fw::CDialogBar
 {
@@ -70,7 +69,6 @@ protected:
 private:
     // Controls 1002 to 1005, owned by the bar's window.
     std::array<CValueField*, 4> m_pValues{};
-    CValueStrip* m_pStrip = nullptr; // draws them
     // What each field was last given: the value's bits, the decimals and the field's count of changes.
     struct Shown
     {

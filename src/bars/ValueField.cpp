@@ -1,17 +1,15 @@
 #include "bars/ValueField.h"
 
-#include "bars/GlyphCells.h"
-
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontMetricsF>
-#include <QPaintEngine>
+#include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QRegion>
-#include <algorithm>
-#include <cmath>
-#include <cstring>
+#include <QTextLayout>
+#include <array>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -36,6 +34,134 @@ QAccessibleInterface* AccessibleFactory(const QString& key, QObject* object)
     return nullptr;
 }
 
+// The glyphs of the characters a number text is made of, and their advances, as Qt lays them out in one
+// font on one device: a text of these characters is then placed by adding up advances, not shaped again
+// at every change. Usable only when the font neither kerns nor joins any two of them.
+class CNumberGlyphs
+{
+public:
+    static const CNumberGlyphs& For(const QFont& font, const QPaintDevice* device)
+    {
+        static std::vector<std::unique_ptr<CNumberGlyphs>> s_tables;
+        const int dpi = device->logicalDpiY();
+        for (const auto& table : s_tables) {
+            if (table->m_font == font && table->m_nDpi == dpi)
+                return *table;
+        }
+        return *s_tables.emplace_back(std::make_unique<CNumberGlyphs>(font, device));
+    }
+
+    CNumberGlyphs(const QFont& font, const QPaintDevice* device) : m_font(font), m_nDpi(device->logicalDpiY())
+    {
+        // Every character after every other and after itself, laid out once.
+        QString pairs;
+        for (const QChar c : kAlphabet) {
+            for (const QChar d : kAlphabet)
+                pairs.append(c).append(d);
+        }
+        QTextLayout layout(pairs, QFont(font, device), device);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        if (runs.size() != 1 || runs[0].glyphIndexes().size() != pairs.size())
+            return;
+        const QList<quint32> glyphs = runs[0].glyphIndexes();
+        const QList<QPointF> positions = runs[0].positions();
+        m_rawFont = runs[0].rawFont();
+        m_dAscent = positions[0].y();
+        std::array<bool, kCount> known{};
+        for (qsizetype i = 0; i + 1 < pairs.size(); ++i) {
+            const auto slot = size_t(Slot(pairs[i]));
+            const qreal advance = positions[i + 1].x() - positions[i].x();
+            if (known[slot] && (m_glyphs[slot] != glyphs[i] || m_advances[slot] != advance))
+                return;
+            known[slot] = true;
+            m_glyphs[slot] = glyphs[i];
+            m_advances[slot] = advance;
+        }
+        m_bUsable = true;
+    }
+
+    // The width of `text` laid out from these advances; -1 when Qt must lay it out.
+    qreal Width(QStringView text) const
+    {
+        qreal width = 0;
+        for (const QChar c : text) {
+            const int slot = Slot(c);
+            if (slot < 0 || !m_bUsable)
+                return -1;
+            width += m_advances[size_t(slot)];
+        }
+        return width;
+    }
+
+    // The glyphs of `text`, a text Width() can lay out, from (0, 0) at the top left. Blanks have no ink.
+    QGlyphRun Place(QStringView text) const
+    {
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+        glyphs.reserve(text.size());
+        positions.reserve(text.size());
+        qreal x = 0;
+        for (const QChar c : text) {
+            const auto slot = size_t(Slot(c));
+            if (c != QLatin1Char(' ')) {
+                glyphs.append(m_glyphs[slot]);
+                positions.append(QPointF(x, m_dAscent));
+            }
+            x += m_advances[slot];
+        }
+        QGlyphRun run;
+        run.setRawFont(m_rawFont);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        return run;
+    }
+
+private:
+    static constexpr QStringView kAlphabet = u" -.0123456789";
+    static constexpr int kCount = 13;
+    static int Slot(QChar c)
+    {
+        const char16_t u = c.unicode();
+        return u >= '0' && u <= '9' ? 3 + (u - '0') : u == ' ' ? 0 : u == '-' ? 1 : u == '.' ? 2 : -1;
+    }
+
+    QFont m_font;
+    int m_nDpi;
+    bool m_bUsable = false;
+    QRawFont m_rawFont;
+    qreal m_dAscent = 0;
+    std::array<quint32, kCount> m_glyphs{};
+    std::array<qreal, kCount> m_advances{};
+};
+
+// Draws `field`'s text right-aligned in a box of its size at the painter's origin.
+void DrawValue(QPainter& painter, const CValueField& field, const QPaintDevice* device)
+{
+    const QString text = field.Text();
+    const QRect box(QPoint(0, 0), field.size());
+    painter.fillRect(box, field.palette().color(field.backgroundRole()));
+    painter.setPen(field.palette().color(field.foregroundRole()));
+    const CNumberGlyphs& glyphs = CNumberGlyphs::For(field.font(), device);
+    qreal natural = glyphs.Width(text);
+    const bool bPlaced = natural >= 0;
+    if (!bPlaced)
+        natural = QFontMetricsF(field.font(), device).horizontalAdvance(text);
+    // Too wide for the field: narrower, whole, still against the right edge.
+    if (natural > box.width())
+        painter.scale(box.width() / natural, 1.0);
+    const qreal right = qMax(natural, qreal(box.width()));
+    if (bPlaced) {
+        painter.drawGlyphRun(QPointF(right - natural, 0), glyphs.Place(text));
+    } else {
+        painter.setFont(field.font());
+        painter.drawText(QRectF(0, 0, right, box.height()), Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip,
+                         text);
+    }
+}
+
 } // namespace
 
 CValueField::CValueField(QWidget* parent) : QWidget(parent)
@@ -47,44 +173,34 @@ CValueField::CValueField(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CValueField::SetText(std::string_view text)
+void CValueField::SetText(const QString& text)
 {
-    const size_t length = qMin(text.size(), m_text.size());
-    if (length == size_t(m_nLength) && std::memcmp(m_text.data(), text.data(), length) == 0)
+    if (text == m_strText)
         return;
-    std::memcpy(m_text.data(), text.data(), length);
-    m_nLength = int(length);
+    m_strText = text;
     ++m_nSerial;
     if (m_pStrip)
-        m_pStrip->FieldChanged(m_nIndex);
+        m_pStrip->update(geometry().translated(-m_pStrip->pos()));
     if (QAccessible::isActive()) {
         QAccessibleEvent event(this, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&event);
     }
 }
 
-void CValueField::SetText(const QString& text)
-{
-    const QByteArray latin1 = text.toLatin1();
-    SetText(std::string_view(latin1.constData(), size_t(latin1.size())));
-}
-
-QString CValueField::Text() const
-{
-    return QString::fromLatin1(m_text.data(), m_nLength);
-}
-
-CValueStrip::CValueStrip(QWidget* parent, std::vector<CValueField*> fields)
-    : QWidget(parent), m_fields(std::move(fields))
+CValueStrip::CValueStrip(QWidget* parent, const std::array<CValueField*, 4>& fields) : QWidget(parent)
 {
     QRect bounds;
-    for (const CValueField* field : m_fields)
-        bounds |= field->geometry();
+    for (const CValueField* field : fields) {
+        if (field)
+            bounds |= field->geometry();
+    }
     QRegion mask;
-    for (size_t i = 0; i < m_fields.size(); ++i) {
-        m_fields[i]->m_pStrip = this;
-        m_fields[i]->m_nIndex = int(i);
-        mask += m_fields[i]->geometry().translated(-bounds.topLeft());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (!fields[i])
+            continue;
+        m_fields[i] = fields[i];
+        fields[i]->m_pStrip = this;
+        mask += fields[i]->geometry().translated(-bounds.topLeft());
     }
     setGeometry(bounds);
     // Over the fields and only them: the controls between them stay in view and within reach.
@@ -96,280 +212,14 @@ CValueStrip::CValueStrip(QWidget* parent, std::vector<CValueField*> fields)
     raise();
 }
 
-void CValueStrip::FieldChanged(int index)
-{
-    const QWidget* field = m_fields[size_t(index)];
-    if (m_image.isNull() || !isVisible()) {
-        m_nDirty |= 1u << index;
-        update(field->geometry().translated(-pos()));
-        return;
-    }
-    // Drawn at once, so only the pixels that changed are repainted.
-    if (const QRect changed = Compose(index); !changed.isEmpty()) {
-        if (m_bBatch)
-            m_pending |= changed;
-        else
-            update(changed);
-    }
-}
-
-void CValueStrip::EndBatch()
-{
-    m_bBatch = false;
-    if (!m_pending.isEmpty())
-        update(m_pending);
-    m_pending = QRect();
-}
-
-bool CValueStrip::Prepare(QImage::Format format)
-{
-    const QWidget* model = m_fields.front();
-    const qreal dpr = devicePixelRatioF();
-    const QPoint windowPos = mapTo(window(), QPoint(0, 0));
-    const QPalette& palette = model->palette();
-    const QColor fg = palette.color(model->foregroundRole());
-    const QColor bg = palette.color(model->backgroundRole());
-    if (dpr == m_dpr && windowPos == m_windowPos && fg == m_fg && bg == m_bg && model->font() == m_font &&
-        !m_image.isNull() && m_image.format() == format)
-        return false;
-    // Cells and image are made for the screen, the place in the window, the font and the colours.
-    m_dpr = dpr;
-    m_windowPos = windowPos;
-    m_fg = fg;
-    m_bg = bg;
-    m_font = model->font();
-    const QPointF topLeft = QPointF(windowPos) * dpr;
-    const QPointF bottomRight = QPointF(windowPos + QPoint(width(), height())) * dpr;
-    m_origin = QPoint(int(std::floor(topLeft.x())), int(std::floor(topLeft.y())));
-    m_image = QImage(int(std::ceil(bottomRight.x())) - m_origin.x(),
-                     int(std::ceil(bottomRight.y())) - m_origin.y(), format);
-    m_image.fill(bg);
-    const qreal yOffset = (windowPos.y() + model->y() - y()) * dpr - m_origin.y();
-    m_pCells = CGlyphCells::Get(m_font, dpr, fg, bg, yOffset, m_image.height(), format);
-    m_drawn.assign(m_fields.size(), Drawn{});
-    m_nDirty = ~0u;
-    return true;
-}
-
 void CValueStrip::paintEvent(QPaintEvent* event)
 {
-    // Painted as part of the window, into its backing store: the pixels of the rectangles being painted
-    // are copied there directly. The strip's place in that image is where the window's painter would put
-    // it.
-    QPoint redirect;
-    QPaintDevice* device = redirected(&redirect);
-    QImage* target = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
-    // The image in the window's own format, so that showing it is a plain copy.
-    QImage::Format format = QImage::Format_ARGB32_Premultiplied;
-    if (target &&
-        (target->format() == QImage::Format_RGB32 || target->format() == QImage::Format_ARGB32_Premultiplied))
-        format = target->format();
-    if (Prepare(format) && event->region() != QRegion(rect()))
-        update(); // everything was drawn anew: show all of it
-    for (size_t i = 0; i < m_fields.size(); ++i) {
-        if (m_nDirty & (1u << i))
-            Compose(int(i));
-    }
-    m_nDirty = 0;
-    if (target && target->format() == m_image.format() && Blit(*target, -redirect, event->region()))
-        return;
     QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    // One device pixel of the image to one of the window.
-    painter.drawImage(
-        QRectF(QPointF(m_origin) / m_dpr - QPointF(m_windowPos), QSizeF(m_image.size()) / m_dpr), m_image);
-}
-
-bool CValueStrip::Blit(QImage& target, QPoint place, const QRegion& region) const
-{
-    // Row by row, when a logical pixel is a whole number of device pixels: what a painter's plain copy
-    // gives, without the cost of its clipping to a region of several rectangles. `place` is the strip's
-    // top left in the target, in logical pixels.
-    const int scale = qRound(m_dpr);
-    if (scale < 1 || m_dpr != scale || target.devicePixelRatio() != m_dpr || !target.isDetached())
-        return false;
-    // The image's pixel (0, 0) on the target: at a whole-number scale the image starts exactly at the
-    // strip's top left.
-    const QPoint at = place * scale;
-    const QRect bounds = QRect(at, m_image.size()) & target.rect();
-    const qsizetype targetStride = target.bytesPerLine();
-    const qsizetype sourceStride = m_image.bytesPerLine();
-    // The window's pixels as they are: never a detached copy that the window would not show.
-    auto* targetBits = const_cast<uchar*>(target.constBits());
-    const uchar* sourceBits = m_image.constBits();
-    constexpr qsizetype kPixel = sizeof(QRgb);
-    for (const QRect& logical : region) {
-        const QRect rect = QRect(logical.topLeft() * scale + at, logical.size() * scale) & bounds;
-        const size_t bytes = size_t(rect.width()) * kPixel;
-        for (int y = rect.top(); y <= rect.bottom(); ++y)
-            std::memcpy(targetBits + y * targetStride + rect.left() * kPixel,
-                        sourceBits + (y - at.y()) * sourceStride + (rect.left() - at.x()) * kPixel, bytes);
-    }
-    return true;
-}
-
-void CValueStrip::Fill(int from, int to)
-{
-    if (to <= from)
-        return;
-    const QRgb background = m_bg.rgba();
-    uchar* bits = m_image.bits();
-    const qsizetype stride = m_image.bytesPerLine();
-    from = qMax(from, 0);
-    to = qMin(to, m_image.width());
-    for (int y = 0, rows = m_image.height(); y < rows && to > from; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(bits + y * stride);
-        std::fill(line + from, line + to, background);
-    }
-}
-
-QRect CValueStrip::Compose(int index)
-{
-    const CValueField& field = *m_fields[size_t(index)];
-    // The field's place in device pixels of the image, exactly as Qt maps the field onto the window.
-    const QPoint local = field.pos() - pos();
-    const QPointF at = QPointF(m_windowPos + local) * m_dpr - QPointF(m_origin);
-    const int first = qMax(0, int(std::floor(at.x())));
-    const int end = qMin(m_image.width(), int(std::ceil(at.x() + field.width() * m_dpr)));
-    if (end <= first)
-        return {};
-    int from = end;
-    int to = first;
-    if (!ComposeFromCells(index, at, first, end, from, to)) {
-        m_drawn[size_t(index)].bCells = false;
-        Fill(first, end);
-        ComposeWithQt(field, at, first, end);
-        from = first;
-        to = end;
-    }
-    if (to <= from)
-        return {};
-    // The changed device columns in whole logical pixels of the strip.
-    const int left = int(std::floor((from + m_origin.x()) / m_dpr)) - m_windowPos.x();
-    const int right = int(std::ceil((to + m_origin.x()) / m_dpr)) - m_windowPos.x();
-    return QRect(left, local.y(), right - left, field.height()) & QRect(local, field.size());
-}
-
-bool CValueStrip::ComposeFromCells(int index, QPointF at, int first, int end, int& from, int& to)
-{
-    const CValueField& field = *m_fields[size_t(index)];
-    // The cells are made for the first field's vertical place.
-    if (!m_pCells || field.y() != m_fields.front()->y())
-        return false;
-    const std::string_view text = field.View();
-    int width64 = 0;
-    for (const char c : text) {
-        const int advance = m_pCells->Advance64(c);
-        if (advance < 0)
-            return false;
-        width64 += advance;
-    }
-    if (width64 > field.width() * 64)
-        return false; // condensed: drawn by Qt
-    Drawn& drawn = m_drawn[size_t(index)];
-    const size_t length = text.size();
-    // Right-aligned, a character keeps its place while the characters to its right keep theirs: counted
-    // from the right, what did not change stays as it is drawn.
-    const bool bTracked = length <= drawn.chars.size();
-    const bool bIncremental = drawn.bCells && bTracked;
-    if (!bIncremental) {
-        Fill(first, end);
-        from = first;
-        to = end;
-    } else {
-        for (size_t r = length; r < size_t(drawn.length); ++r) {
-            Fill(drawn.starts[r], drawn.ends[r]);
-            if (drawn.ends[r] > drawn.starts[r]) {
-                from = qMin(from, drawn.starts[r]);
-                to = qMax(to, drawn.ends[r]);
-            }
-        }
-    }
-    const size_t kept = bIncremental ? qMin(length, size_t(drawn.length)) : 0; // counted from the right
-    uchar* bits = m_image.bits();
-    const qsizetype stride = m_image.bytesPerLine();
-    const int rows = m_image.height();
-    int x64 = field.width() * 64 - width64;
-    int previousEnd = first;
-    for (size_t i = 0; i < length; ++i) {
-        const char c = text[i];
-        const size_t r = length - 1 - i;
-        const bool bOld = r < kept;
-        // The glyph's origin in device pixels, as Qt computes it for the right-aligned text.
-        const qreal origin = at.x() + m_dpr * (x64 / 64.0);
-        x64 += m_pCells->Advance64(c);
-        if (bOld && drawn.chars[r] == c && drawn.origins[r] == origin) {
-            if (drawn.ends[r] > drawn.starts[r])
-                previousEnd = drawn.ends[r];
+    for (const QPointer<CValueField>& field : m_fields) {
+        const QRect place = field ? field->geometry().translated(-pos()) : QRect();
+        if (!event->region().intersects(place))
             continue;
-        }
-        const int oldStart = bOld ? drawn.starts[r] : 0;
-        const int oldEnd = bOld ? drawn.ends[r] : 0;
-        int start = 0;
-        int stop = 0;
-        if (c != ' ') {
-            const qreal pixel = std::floor(origin);
-            const CGlyphCells::Cell& cell = m_pCells->CellFor(c, origin - pixel);
-            start = int(pixel) + cell.left;
-            stop = start + cell.width;
-            // Ink of two glyphs sharing pixels blends: Qt draws such a text.
-            const bool bNextOverlaps = r > 0 && r - 1 < kept && drawn.ends[r - 1] > drawn.starts[r - 1] &&
-                                       drawn.starts[r - 1] < stop;
-            if (cell.width > 0 && (start < previousEnd || bNextOverlaps))
-                return false;
-            const int left = qMax(start, first);
-            const int right = qMin(stop, end);
-            const size_t bytes = size_t(qMax(0, right - left)) * sizeof(QRgb);
-            const QRgb* source = cell.bits + (left - start);
-            uchar* target = bits + left * qsizetype(sizeof(QRgb));
-            for (int y = 0; y < rows && bytes > 0; ++y)
-                std::memcpy(target + y * stride, source + y * cell.stride, bytes);
-            if (cell.width > 0) {
-                // What the glyph before left outside the new one's columns.
-                Fill(oldStart, qMin(oldEnd, start));
-                Fill(qMax(oldStart, stop), oldEnd);
-                previousEnd = stop;
-                from = qMin(from, start);
-                to = qMax(to, stop);
-            }
-        }
-        if (start == stop)
-            Fill(oldStart, oldEnd);
-        if (oldEnd > oldStart) {
-            from = qMin(from, oldStart);
-            to = qMax(to, oldEnd);
-        }
-        if (bTracked) {
-            drawn.chars[r] = c;
-            drawn.origins[r] = origin;
-            drawn.starts[r] = start;
-            drawn.ends[r] = stop;
-        }
+        painter.setTransform(QTransform::fromTranslate(place.x(), place.y()));
+        DrawValue(painter, *field, this);
     }
-    drawn.bCells = bTracked;
-    drawn.length = int(length);
-    from = qMax(from, first);
-    to = qMin(to, end);
-    return true;
-}
-
-void CValueStrip::ComposeWithQt(const CValueField& field, QPointF at, int first, int end)
-{
-    const QString text = field.Text();
-    const QFontMetricsF metrics(m_font);
-    const qreal natural = metrics.horizontalAdvance(text);
-    const qreal width = field.width();
-    QPainter painter(&m_image);
-    painter.setClipRect(QRect(first, 0, end - first, m_image.height()));
-    CGlyphCells::MapPainter(painter, m_dpr, at);
-    painter.setFont(m_font);
-    painter.setPen(m_fg);
-    if (natural <= width) {
-        painter.drawText(QRectF(0, 0, width, field.height()), Qt::AlignRight | Qt::AlignTop, text);
-        return;
-    }
-    // Too wide for the field: narrower, whole, still against the right edge.
-    painter.scale(width / natural, 1.0);
-    painter.drawText(QRectF(0, 0, natural, field.height()), Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip,
-                     text);
 }
