@@ -58,7 +58,8 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, unsigned nStyle, int nID
         return false;
     for (size_t i = 0; i < m_pValues.size(); ++i)
         m_pValues[i] = qobject_cast<CValueField*>(GetDlgItem(kValueIds[i]));
-    new CValueStrip(this, m_pValues);
+    if (std::find(m_pValues.begin(), m_pValues.end(), nullptr) == m_pValues.end())
+        new CValueStrip(this, m_pValues);
     SetDlgItemText(res::IDC_NAME, m_strName);
     OnClicked(res::IDC_SETUP, [this] { OnSetup(); });
     OnClicked(res::IDC_STATUS, [this] { OnStatus(); });

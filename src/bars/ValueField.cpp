@@ -7,8 +7,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTextLayout>
-#include <array>
-#include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -34,135 +34,103 @@ QAccessibleInterface* AccessibleFactory(const QString& key, QObject* object)
     return nullptr;
 }
 
-// The glyphs of the characters a number text is made of, and their advances, as Qt lays them out in one
-// font on one device: a text of these characters is then placed by adding up advances, not shaped again
-// at every change. Usable only when the font neither kerns nor joins any two of them.
+} // namespace
+
+// The glyphs of the characters number texts are made of, and their advances, as Qt lays them out in one
+// font on one device: such a text is placed by adding up advances, not shaped again at every change.
+// Empty when the font kerns or joins any two of them: Qt then lays out every text.
 class CNumberGlyphs
 {
 public:
-    static const CNumberGlyphs& For(const QFont& font, const QPaintDevice* device)
+    // Shared by the strips drawn in one font; a table goes with its last strip, before the application.
+    static std::shared_ptr<const CNumberGlyphs> For(const QFont& font, const QPaintDevice* device)
     {
-        static std::vector<std::unique_ptr<CNumberGlyphs>> s_tables;
-        const int dpi = device->logicalDpiY();
-        for (const auto& table : s_tables) {
-            if (table->m_font == font && table->m_nDpi == dpi)
-                return *table;
+        static std::vector<std::weak_ptr<const CNumberGlyphs>> s_tables;
+        std::erase_if(s_tables, [](const auto& table) { return table.expired(); });
+        for (const auto& weak : s_tables) {
+            if (auto table = weak.lock(); table->Fits(font, device))
+                return table;
         }
-        return *s_tables.emplace_back(std::make_unique<CNumberGlyphs>(font, device));
+        return s_tables.emplace_back(std::make_shared<const CNumberGlyphs>(font, device)).lock();
     }
 
     CNumberGlyphs(const QFont& font, const QPaintDevice* device) : m_font(font), m_nDpi(device->logicalDpiY())
     {
-        // Every character after every other and after itself, laid out once.
-        QString pairs;
-        for (const QChar c : kAlphabet) {
+        QString pairs; // every character after every other and after itself
+        for (const QChar c : kAlphabet)
             for (const QChar d : kAlphabet)
                 pairs.append(c).append(d);
-        }
         QTextLayout layout(pairs, QFont(font, device), device);
         layout.beginLayout();
         layout.createLine();
         layout.endLayout();
         const QList<QGlyphRun> runs = layout.glyphRuns();
-        if (runs.size() != 1 || runs[0].glyphIndexes().size() != pairs.size())
+        const QList<QPointF> at = runs.size() == 1 ? runs[0].positions() : QList<QPointF>();
+        if (at.size() != pairs.size())
             return;
-        const QList<quint32> glyphs = runs[0].glyphIndexes();
-        const QList<QPointF> positions = runs[0].positions();
-        m_rawFont = runs[0].rawFont();
-        m_dAscent = positions[0].y();
-        std::array<bool, kCount> known{};
+        std::array<std::optional<Glyph>, kAlphabet.size()> glyphs;
         for (qsizetype i = 0; i + 1 < pairs.size(); ++i) {
-            const auto slot = size_t(Slot(pairs[i]));
-            const qreal advance = positions[i + 1].x() - positions[i].x();
-            if (known[slot] && (m_glyphs[slot] != glyphs[i] || m_advances[slot] != advance))
+            const Glyph glyph = {runs[0].glyphIndexes()[i], at[i + 1].x() - at[i].x()};
+            std::optional<Glyph>& known = glyphs[size_t(Slot(pairs[i]))];
+            if (known && *known != glyph)
                 return;
-            known[slot] = true;
-            m_glyphs[slot] = glyphs[i];
-            m_advances[slot] = advance;
+            known = glyph;
         }
-        m_bUsable = true;
+        for (size_t i = 0; i < glyphs.size(); ++i)
+            m_glyphs[i] = *glyphs[i];
+        m_rawFont = runs[0].rawFont();
+        m_dAscent = at[0].y();
     }
 
-    // The width of `text` laid out from these advances; -1 when Qt must lay it out.
-    qreal Width(QStringView text) const
+    bool Fits(const QFont& font, const QPaintDevice* device) const
     {
-        qreal width = 0;
-        for (const QChar c : text) {
-            const int slot = Slot(c);
-            if (slot < 0 || !m_bUsable)
-                return -1;
-            width += m_advances[size_t(slot)];
-        }
-        return width;
+        return m_font == font && m_nDpi == device->logicalDpiY();
     }
 
-    // The glyphs of `text`, a text Width() can lay out, from (0, 0) at the top left. Blanks have no ink.
-    QGlyphRun Place(QStringView text) const
+    // The width of `text`, and into `run` its glyphs from (0, 0) at the top left; -1 when Qt lays it out.
+    qreal Place(QStringView text, QGlyphRun& run) const
     {
-        QList<quint32> glyphs;
+        QList<quint32> indexes;
         QList<QPointF> positions;
-        glyphs.reserve(text.size());
+        indexes.reserve(text.size());
         positions.reserve(text.size());
         qreal x = 0;
         for (const QChar c : text) {
-            const auto slot = size_t(Slot(c));
-            if (c != QLatin1Char(' ')) {
-                glyphs.append(m_glyphs[slot]);
+            const int slot = Slot(c);
+            if (slot < 0 || !m_rawFont.isValid())
+                return -1;
+            if (c != u' ') { // a blank has no ink
+                indexes.append(m_glyphs[size_t(slot)].index);
                 positions.append(QPointF(x, m_dAscent));
             }
-            x += m_advances[slot];
+            x += m_glyphs[size_t(slot)].advance;
         }
-        QGlyphRun run;
         run.setRawFont(m_rawFont);
-        run.setGlyphIndexes(glyphs);
+        run.setGlyphIndexes(indexes);
         run.setPositions(positions);
-        return run;
+        return x;
     }
 
 private:
-    static constexpr QStringView kAlphabet = u" -.0123456789";
-    static constexpr int kCount = 13;
+    struct Glyph
+    {
+        quint32 index;
+        qreal advance;
+        bool operator==(const Glyph&) const = default;
+    };
+    static constexpr std::u16string_view kAlphabet = u" -.0123456789";
     static int Slot(QChar c)
     {
-        const char16_t u = c.unicode();
-        return u >= '0' && u <= '9' ? 3 + (u - '0') : u == ' ' ? 0 : u == '-' ? 1 : u == '.' ? 2 : -1;
+        const size_t slot = kAlphabet.find(c.unicode());
+        return slot == kAlphabet.npos ? -1 : int(slot);
     }
 
     QFont m_font;
     int m_nDpi;
-    bool m_bUsable = false;
-    QRawFont m_rawFont;
+    QRawFont m_rawFont; // none when Qt lays out every text
     qreal m_dAscent = 0;
-    std::array<quint32, kCount> m_glyphs{};
-    std::array<qreal, kCount> m_advances{};
+    std::array<Glyph, kAlphabet.size()> m_glyphs{};
 };
-
-// Draws `field`'s text right-aligned in a box of its size at the painter's origin.
-void DrawValue(QPainter& painter, const CValueField& field, const QPaintDevice* device)
-{
-    const QString text = field.Text();
-    const QRect box(QPoint(0, 0), field.size());
-    painter.fillRect(box, field.palette().color(field.backgroundRole()));
-    painter.setPen(field.palette().color(field.foregroundRole()));
-    const CNumberGlyphs& glyphs = CNumberGlyphs::For(field.font(), device);
-    qreal natural = glyphs.Width(text);
-    const bool bPlaced = natural >= 0;
-    if (!bPlaced)
-        natural = QFontMetricsF(field.font(), device).horizontalAdvance(text);
-    // Too wide for the field: narrower, whole, still against the right edge.
-    if (natural > box.width())
-        painter.scale(box.width() / natural, 1.0);
-    const qreal right = qMax(natural, qreal(box.width()));
-    if (bPlaced) {
-        painter.drawGlyphRun(QPointF(right - natural, 0), glyphs.Place(text));
-    } else {
-        painter.setFont(field.font());
-        painter.drawText(QRectF(0, 0, right, box.height()), Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip,
-                         text);
-    }
-}
-
-} // namespace
 
 CValueField::CValueField(QWidget* parent) : QWidget(parent)
 {
@@ -189,22 +157,15 @@ void CValueField::SetText(const QString& text)
 
 CValueStrip::CValueStrip(QWidget* parent, const std::array<CValueField*, 4>& fields) : QWidget(parent)
 {
-    QRect bounds;
-    for (const CValueField* field : fields) {
-        if (field)
-            bounds |= field->geometry();
-    }
-    QRegion mask;
+    QRegion region;
     for (size_t i = 0; i < fields.size(); ++i) {
-        if (!fields[i])
-            continue;
+        region += fields[i]->geometry();
         m_fields[i] = fields[i];
         fields[i]->m_pStrip = this;
-        mask += fields[i]->geometry().translated(-bounds.topLeft());
     }
-    setGeometry(bounds);
+    setGeometry(region.boundingRect());
     // Over the fields and only them: the controls between them stay in view and within reach.
-    setMask(mask);
+    setMask(region.translated(-pos()));
     // Opaque: neither the fields beneath nor the bar and window below are repainted with a value.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -220,6 +181,33 @@ void CValueStrip::paintEvent(QPaintEvent* event)
         if (!event->region().intersects(place))
             continue;
         painter.setTransform(QTransform::fromTranslate(place.x(), place.y()));
-        DrawValue(painter, *field, this);
+        Draw(painter, *field);
+    }
+}
+
+void CValueStrip::Draw(QPainter& painter, const CValueField& field)
+{
+    // Right-aligned in a box of the field's size at the painter's origin.
+    const QString& text = field.m_strText;
+    const QRect box(QPoint(0, 0), field.size());
+    painter.fillRect(box, field.palette().color(field.backgroundRole()));
+    painter.setPen(field.palette().color(field.foregroundRole()));
+    if (!m_pGlyphs || !m_pGlyphs->Fits(field.font(), this))
+        m_pGlyphs = CNumberGlyphs::For(field.font(), this);
+    QGlyphRun run;
+    qreal natural = m_pGlyphs->Place(text, run);
+    const bool bPlaced = natural >= 0;
+    if (!bPlaced)
+        natural = QFontMetricsF(field.font(), this).horizontalAdvance(text);
+    // Too wide for the field: narrower, whole, still against the right edge.
+    if (natural > box.width())
+        painter.scale(box.width() / natural, 1.0);
+    const qreal right = qMax(natural, qreal(box.width()));
+    if (bPlaced) {
+        painter.drawGlyphRun(QPointF(right - natural, 0), run);
+    } else {
+        painter.setFont(field.font());
+        painter.drawText(QRectF(0, 0, right, box.height()), Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip,
+                         text);
     }
 }

@@ -8,8 +8,11 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <memory>
 
+class CNumberGlyphs;
 class CValueStrip;
+class QPainter;
 
 class CValueField : public QWidget
 {
@@ -39,12 +42,15 @@ class CValueStrip : public QWidget
     Q_OBJECT
 
 public:
-    // The fields and the strip are children of one bar, deleted with it in any order.
+    // The four fields and the strip are children of one bar, deleted with it in any order.
     CValueStrip(QWidget* parent, const std::array<CValueField*, 4>& fields);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void Draw(QPainter& painter, const CValueField& field);
+
     std::array<QPointer<CValueField>, 4> m_fields;
+    std::shared_ptr<const CNumberGlyphs> m_pGlyphs; // of the fields' font
 };
