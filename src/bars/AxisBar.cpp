@@ -109,12 +109,14 @@ void CAxisBar::Refresh()
         CValueField* field = m_pValues[i];
         if (!field)
             continue;
-        // The text of a value already shown at these decimals is the text the field still holds.
-        const Shown now = {std::bit_cast<uint64_t>(values[i]), m_nDecimals, field->Serial()};
-        if (m_shown[i] && *m_shown[i] == now)
+        // A value already shown at these decimals, in a field nothing else has given a text since, is
+        // not formatted again.
+        const auto bits = std::bit_cast<uint64_t>(values[i]);
+        if (m_shown[i] && m_shown[i]->value == bits && m_shown[i]->decimals == m_nDecimals &&
+            field->Text() == m_shown[i]->text)
             continue;
-        field->SetText(scaling::FormatValue(values[i], m_nDecimals));
-        m_shown[i] = Shown{now.value, now.decimals, field->Serial()};
+        m_shown[i] = Shown{bits, m_nDecimals, scaling::FormatValue(values[i], m_nDecimals)};
+        field->SetText(m_shown[i]->text);
     }
     UpdateCmdUI();
 }

@@ -1,6 +1,5 @@
 #include "bars/ValueField.h"
 
-#include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -9,7 +8,6 @@
 #include <QTextLayout>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -17,21 +15,19 @@ namespace {
 class CValueFieldAccessible : public QAccessibleWidget
 {
 public:
-    explicit CValueFieldAccessible(CValueField* field) : QAccessibleWidget(field, QAccessible::StaticText) {}
+    using QAccessibleWidget::QAccessibleWidget;
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return static_cast<const CValueField*>(widget())->Text();
-        return QAccessibleWidget::text(t);
+        const bool bShown = t == QAccessible::Name && widget()->accessibleName().isEmpty();
+        return bShown ? static_cast<const CValueField*>(widget())->Text() : QAccessibleWidget::text(t);
     }
 };
 
 QAccessibleInterface* AccessibleFactory(const QString& key, QObject* object)
 {
-    if (key == QLatin1String("CValueField") && object && object->isWidgetType())
-        return new CValueFieldAccessible(static_cast<CValueField*>(object));
-    return nullptr;
+    auto* field = key == QLatin1String("CValueField") ? qobject_cast<CValueField*>(object) : nullptr;
+    return field ? new CValueFieldAccessible(field, QAccessible::StaticText) : nullptr;
 }
 
 } // namespace
@@ -45,13 +41,11 @@ public:
     // Shared by the strips drawn in one font; a table goes with its last strip, before the application.
     static std::shared_ptr<const CNumberGlyphs> For(const QFont& font, const QPaintDevice* device)
     {
-        static std::vector<std::weak_ptr<const CNumberGlyphs>> s_tables;
-        std::erase_if(s_tables, [](const auto& table) { return table.expired(); });
-        for (const auto& weak : s_tables) {
-            if (auto table = weak.lock(); table->Fits(font, device))
-                return table;
-        }
-        return s_tables.emplace_back(std::make_shared<const CNumberGlyphs>(font, device)).lock();
+        static std::weak_ptr<const CNumberGlyphs> s_last;
+        auto table = s_last.lock();
+        if (!table || !table->Fits(font, device))
+            s_last = table = std::make_shared<const CNumberGlyphs>(font, device);
+        return table;
     }
 
     CNumberGlyphs(const QFont& font, const QPaintDevice* device) : m_font(font), m_nDpi(device->logicalDpiY())
@@ -146,7 +140,6 @@ void CValueField::SetText(const QString& text)
     if (text == m_strText)
         return;
     m_strText = text;
-    ++m_nSerial;
     if (m_pStrip)
         m_pStrip->update(geometry().translated(-m_pStrip->pos()));
     if (QAccessible::isActive()) {
@@ -163,10 +156,10 @@ CValueStrip::CValueStrip(QWidget* parent, const std::array<CValueField*, 4>& fie
         m_fields[i] = fields[i];
         fields[i]->m_pStrip = this;
     }
+    // Over the fields and only them, so the controls between them stay in view and within reach; opaque,
+    // so neither the fields beneath nor the bar and window below are repainted with a value.
     setGeometry(region.boundingRect());
-    // Over the fields and only them: the controls between them stay in view and within reach.
     setMask(region.translated(-pos()));
-    // Opaque: neither the fields beneath nor the bar and window below are repainted with a value.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -177,37 +170,31 @@ void CValueStrip::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     for (const QPointer<CValueField>& field : m_fields) {
-        const QRect place = field ? field->geometry().translated(-pos()) : QRect();
-        if (!event->region().intersects(place))
+        // Each field right-aligned in a box of its size at the painter's origin.
+        const QRect box = field ? QRect(QPoint(0, 0), field->size()) : QRect();
+        const QPoint place = box.isEmpty() ? QPoint() : field->pos() - pos();
+        if (!event->region().intersects(box.translated(place)))
             continue;
         painter.setTransform(QTransform::fromTranslate(place.x(), place.y()));
-        Draw(painter, *field);
-    }
-}
-
-void CValueStrip::Draw(QPainter& painter, const CValueField& field)
-{
-    // Right-aligned in a box of the field's size at the painter's origin.
-    const QString& text = field.m_strText;
-    const QRect box(QPoint(0, 0), field.size());
-    painter.fillRect(box, field.palette().color(field.backgroundRole()));
-    painter.setPen(field.palette().color(field.foregroundRole()));
-    if (!m_pGlyphs || !m_pGlyphs->Fits(field.font(), this))
-        m_pGlyphs = CNumberGlyphs::For(field.font(), this);
-    QGlyphRun run;
-    qreal natural = m_pGlyphs->Place(text, run);
-    const bool bPlaced = natural >= 0;
-    if (!bPlaced)
-        natural = QFontMetricsF(field.font(), this).horizontalAdvance(text);
-    // Too wide for the field: narrower, whole, still against the right edge.
-    if (natural > box.width())
-        painter.scale(box.width() / natural, 1.0);
-    const qreal right = qMax(natural, qreal(box.width()));
-    if (bPlaced) {
-        painter.drawGlyphRun(QPointF(right - natural, 0), run);
-    } else {
-        painter.setFont(field.font());
-        painter.drawText(QRectF(0, 0, right, box.height()), Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip,
-                         text);
+        painter.fillRect(box, field->palette().color(field->backgroundRole()));
+        painter.setPen(field->palette().color(field->foregroundRole()));
+        if (!m_pGlyphs || !m_pGlyphs->Fits(field->font(), this))
+            m_pGlyphs = CNumberGlyphs::For(field->font(), this);
+        QGlyphRun run;
+        qreal natural = m_pGlyphs->Place(field->m_strText, run);
+        const bool bPlaced = natural >= 0;
+        if (!bPlaced)
+            natural = QFontMetricsF(field->font(), this).horizontalAdvance(field->m_strText);
+        // Too wide for the field: narrower, whole, still against the right edge.
+        if (natural > box.width())
+            painter.scale(box.width() / natural, 1.0);
+        const qreal right = qMax(natural, qreal(box.width()));
+        if (bPlaced) {
+            painter.drawGlyphRun(QPointF(right - natural, 0), run);
+        } else {
+            painter.setFont(field->font());
+            painter.drawText(QRectF(0, 0, right, box.height()),
+                             Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip, field->m_strText);
+        }
     }
 }

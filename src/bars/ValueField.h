@@ -12,7 +12,6 @@
 
 class CNumberGlyphs;
 class CValueStrip;
-class QPainter;
 
 class CValueField : public QWidget
 {
@@ -25,18 +24,14 @@ public:
     // Shows `text`; nothing is repainted when it is the text already shown.
     void SetText(const QString& text);
     QString Text() const { return m_strText; }
-    // Counts the changes of the text: the same number, the same text.
-    unsigned Serial() const { return m_nSerial; }
 
 private:
     friend class CValueStrip;
     QString m_strText;
-    unsigned m_nSerial = 0;
     QPointer<CValueStrip> m_pStrip;
 };
 
-// Lies over the fields, which are its siblings, and only over them: one widget repainted per bar, not
-// one per value.
+// Lies over the fields, its siblings: one widget repainted per bar, not one per value.
 class CValueStrip : public QWidget
 {
     Q_OBJECT
@@ -49,8 +44,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void Draw(QPainter& painter, const CValueField& field);
-
     std::array<QPointer<CValueField>, 4> m_fields;
     std::shared_ptr<const CNumberGlyphs> m_pGlyphs; // of the fields' font
 };
