@@ -6,7 +6,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTextLayout>
-#include <optional>
 #include <string_view>
 
 namespace {
@@ -62,16 +61,13 @@ public:
         const QList<QPointF> at = runs.size() == 1 ? runs[0].positions() : QList<QPointF>();
         if (at.size() != pairs.size())
             return;
-        std::array<std::optional<Glyph>, kAlphabet.size()> glyphs;
         for (qsizetype i = 0; i + 1 < pairs.size(); ++i) {
             const Glyph glyph = {runs[0].glyphIndexes()[i], at[i + 1].x() - at[i].x()};
-            std::optional<Glyph>& known = glyphs[size_t(Slot(pairs[i]))];
-            if (known && *known != glyph)
+            Glyph& known = m_glyphs[size_t(Slot(pairs[i]))];
+            if (known.advance >= 0 && known != glyph)
                 return;
             known = glyph;
         }
-        for (size_t i = 0; i < glyphs.size(); ++i)
-            m_glyphs[i] = *glyphs[i];
         m_rawFont = runs[0].rawFont();
         m_dAscent = at[0].y();
     }
@@ -108,8 +104,8 @@ public:
 private:
     struct Glyph
     {
-        quint32 index;
-        qreal advance;
+        quint32 index = 0;
+        qreal advance = -1; // none yet
         bool operator==(const Glyph&) const = default;
     };
     static constexpr std::u16string_view kAlphabet = u" -.0123456789";
