@@ -31,22 +31,10 @@ QAccessibleInterface* AccessibleFactory(const QString& key, QObject* object)
 
 } // namespace
 
-// The glyphs of the characters number texts are made of, and their advances, as Qt lays them out in one
-// font on one device: such a text is placed by adding up advances, not shaped again at every change.
-// Empty when the font kerns or joins any two of them: Qt then lays out every text.
-class CNumberGlyphs
+// The glyphs and advances of the characters of number texts, as Qt lays them out in one font on one device:
+// such a text is placed by adding advances, not shaped at every change. Empty if the font kerns or joins.
+struct CNumberGlyphs
 {
-public:
-    // Shared by the strips drawn in one font; a table goes with its last strip, before the application.
-    static std::shared_ptr<const CNumberGlyphs> For(const QFont& font, const QPaintDevice* device)
-    {
-        static std::weak_ptr<const CNumberGlyphs> s_last;
-        auto table = s_last.lock();
-        if (!table || !table->Fits(font, device))
-            s_last = table = std::make_shared<const CNumberGlyphs>(font, device);
-        return table;
-    }
-
     CNumberGlyphs(const QFont& font, const QPaintDevice* device) : m_font(font), m_nDpi(device->logicalDpiY())
     {
         QString pairs; // every character after every other and after itself
@@ -70,11 +58,6 @@ public:
         }
         m_rawFont = runs[0].rawFont();
         m_dAscent = at[0].y();
-    }
-
-    bool Fits(const QFont& font, const QPaintDevice* device) const
-    {
-        return m_font == font && m_nDpi == device->logicalDpiY();
     }
 
     // The width of `text`, and into `run` its glyphs from (0, 0) at the top left; -1 when Qt lays it out.
@@ -101,7 +84,6 @@ public:
         return x;
     }
 
-private:
     struct Glyph
     {
         quint32 index = 0;
@@ -109,11 +91,7 @@ private:
         bool operator==(const Glyph&) const = default;
     };
     static constexpr std::u16string_view kAlphabet = u" -.0123456789";
-    static int Slot(QChar c)
-    {
-        const size_t slot = kAlphabet.find(c.unicode());
-        return slot == kAlphabet.npos ? -1 : int(slot);
-    }
+    static int Slot(QChar c) { return int(kAlphabet.find(c.unicode())); } // npos: -1
 
     QFont m_font;
     int m_nDpi;
@@ -124,9 +102,7 @@ private:
 
 CValueField::CValueField(QWidget* parent) : QWidget(parent)
 {
-    static const bool s_bFactory = (QAccessible::installFactory(AccessibleFactory), true);
-    Q_UNUSED(s_bFactory);
-    setFocusPolicy(Qt::NoFocus);
+    [[maybe_unused]] static const bool s_bFactory = (QAccessible::installFactory(AccessibleFactory), true);
     // The strip above draws the field; the field itself never paints.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -138,10 +114,8 @@ void CValueField::SetText(const QString& text)
     m_strText = text;
     if (m_pStrip)
         m_pStrip->update(geometry().translated(-m_pStrip->pos()));
-    if (QAccessible::isActive()) {
-        QAccessibleEvent event(this, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&event);
-    }
+    if (QAccessibleEvent event(this, QAccessible::NameChanged); QAccessible::isActive())
+        QAccessible::updateAccessibility(&event); // for screen readers, when one listens
 }
 
 CValueStrip::CValueStrip(QWidget* parent, const std::array<CValueField*, 4>& fields) : QWidget(parent)
@@ -158,13 +132,13 @@ CValueStrip::CValueStrip(QWidget* parent, const std::array<CValueField*, 4>& fie
     setMask(region.translated(-pos()));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
     raise();
 }
 
 void CValueStrip::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    const int dpi = logicalDpiY();
     for (const QPointer<CValueField>& field : m_fields) {
         // Each field right-aligned in a box of its size at the painter's origin.
         const QRect box = field ? QRect(QPoint(0, 0), field->size()) : QRect();
@@ -174,18 +148,25 @@ void CValueStrip::paintEvent(QPaintEvent* event)
         painter.setTransform(QTransform::fromTranslate(place.x(), place.y()));
         painter.fillRect(box, field->palette().color(field->backgroundRole()));
         painter.setPen(field->palette().color(field->foregroundRole()));
-        if (!m_pGlyphs || !m_pGlyphs->Fits(field->font(), this))
-            m_pGlyphs = CNumberGlyphs::For(field->font(), this);
+        const auto fits = [&] {
+            return m_pGlyphs && m_pGlyphs->m_font == field->font() && m_pGlyphs->m_nDpi == dpi;
+        };
+        if (!fits()) {
+            // One table for the strips of a font; it goes with the last of them, before the application.
+            static std::weak_ptr<const CNumberGlyphs> s_shared;
+            m_pGlyphs = s_shared.lock();
+            if (!fits())
+                s_shared = m_pGlyphs = std::make_shared<const CNumberGlyphs>(field->font(), this);
+        }
         QGlyphRun run;
-        qreal natural = m_pGlyphs->Place(field->m_strText, run);
-        const bool bPlaced = natural >= 0;
-        if (!bPlaced)
-            natural = QFontMetricsF(field->font(), this).horizontalAdvance(field->m_strText);
+        const qreal placed = m_pGlyphs->Place(field->m_strText, run);
+        const qreal natural =
+            placed >= 0 ? placed : QFontMetricsF(field->font(), this).horizontalAdvance(field->m_strText);
         // Too wide for the field: narrower, whole, still against the right edge.
         if (natural > box.width())
             painter.scale(box.width() / natural, 1.0);
         const qreal right = qMax(natural, qreal(box.width()));
-        if (bPlaced) {
+        if (placed >= 0) {
             painter.drawGlyphRun(QPointF(right - natural, 0), run);
         } else {
             painter.setFont(field->font());

@@ -1,16 +1,14 @@
 #pragma once
-// The values of an axis bar: right-aligned number texts that change at every tick. Each value is a
-// control of its own (its ID, object name and accessible text, which is the text shown); the bar's one
-// CValueStrip draws them, in the pixels a label draws them in, repainting only the fields whose text
-// changed. A text wider than its field is drawn condensed to the field's width, whole.
+// The values of an axis bar: right-aligned number texts that change at every tick. Each is a control of
+// its own (ID, object name, accessible text: the text shown); the bar's one CValueStrip draws them as a
+// label would, repainting only the changed ones. A text too wide is drawn condensed, whole.
 
 #include <QPointer>
-#include <QString>
 #include <QWidget>
 #include <array>
 #include <memory>
 
-class CNumberGlyphs;
+struct CNumberGlyphs;
 class CValueStrip;
 
 class CValueField : public QWidget
