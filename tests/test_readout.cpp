@@ -260,6 +260,7 @@ private slots:
             label.setAutoFillBackground(true);
             label.show();
             label.raise();
+            label.repaint(); // in the window's pixels now, not at some later pass of the event loop
             QCOMPARE(drawn(), pixels);
         }
     }

@@ -56,13 +56,10 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, int16_t nChannel)
 
     if (!fw::CDialogBar::Create(parent, nIDTemplate))
         return false;
-    std::vector<CValueField*> fields;
-    for (size_t i = 0; i < m_pValues.size(); ++i) {
-        if ((m_pValues[i] = qobject_cast<CValueField*>(GetDlgItem(kValueIds[i]))))
-            fields.push_back(m_pValues[i]);
-    }
-    if (!fields.empty())
-        m_pStrip = new CValueStrip(this, std::move(fields));
+    for (size_t i = 0; i < m_pValues.size(); ++i)
+        m_pValues[i] = qobject_cast<CValueField*>(GetDlgItem(kValueIds[i]));
+    if (std::find(m_pValues.begin(), m_pValues.end(), nullptr) == m_pValues.end())
+        new CValueStrip(this, m_pValues);
     SetDlgItemText(res::IDC_NAME, m_strName);
     OnClicked(res::IDC_SETUP, [this] { OnSetup(); });
     OnClicked(res::IDC_STATUS, [this] { OnStatus(); });
@@ -108,18 +105,18 @@ void CAxisBar::Refresh()
         return;
     SetDlgItemText(res::IDC_NAME, m_strName);
     const double values[] = {m_dIncremental, m_dAbsolute, m_dMarker, m_dProbe};
-    std::array<char, CValueField::kMaxText> text;
-    const CValueStrip::CBatch batch(m_pStrip);
     for (size_t i = 0; i < m_pValues.size(); ++i) {
         CValueField* field = m_pValues[i];
         if (!field)
             continue;
-        // The text of a value already shown at these decimals is the text the field still holds.
-        const Shown now = {std::bit_cast<uint64_t>(values[i]), m_nDecimals, field->Serial()};
-        if (m_shown[i] && *m_shown[i] == now)
+        // A value already shown at these decimals, in a field nothing else has given a text since, is
+        // not formatted again.
+        const auto bits = std::bit_cast<uint64_t>(values[i]);
+        if (m_shown[i] && m_shown[i]->value == bits && m_shown[i]->decimals == m_nDecimals &&
+            field->Text() == m_shown[i]->text)
             continue;
-        field->SetText({text.data(), size_t(scaling::FormatValue(text, values[i], m_nDecimals))});
-        m_shown[i] = Shown{now.value, now.decimals, field->Serial()};
+        m_shown[i] = Shown{bits, m_nDecimals, scaling::FormatValue(values[i], m_nDecimals)};
+        field->SetText(m_shown[i]->text);
     }
     UpdateCmdUI();
 }

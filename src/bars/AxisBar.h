@@ -10,7 +10,6 @@
 #include <optional>
 
 class CValueField;
-class CValueStrip;
 
 class CAxisBar : public fw::CDialogBar
 {
@@ -70,14 +69,12 @@ protected:
 private:
     // Controls 1002 to 1005, owned by the bar's window.
     std::array<CValueField*, 4> m_pValues{};
-    CValueStrip* m_pStrip = nullptr; // draws them
-    // What each field was last given: the value's bits, the decimals and the field's count of changes.
+    // What each field was last given: the value's bits, the decimals and the text they gave.
     struct Shown
     {
         uint64_t value;
         int32_t decimals;
-        unsigned serial;
-        bool operator==(const Shown&) const = default;
+        QString text;
     };
     std::array<std::optional<Shown>, 4> m_shown{};
 };

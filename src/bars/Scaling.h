@@ -2,7 +2,6 @@
 // Scaling of raw encoder counts into the operator's units, and the texts the readout shows.
 
 #include <QString>
-#include <span>
 
 namespace scaling {
 
@@ -12,11 +11,9 @@ namespace scaling {
 int Decimals(double resolution);
 
 // printf's "%10.*lf" in the "C" locale, whatever the operator's locale: at least ten characters,
-// right-justified, `decimals` digits after the point; a negative precision gives six decimals. A NaN
-// prints as "nan", without a sign.
+// right-justified, `decimals` digits after the point; a negative precision gives six decimals, and more
+// than 15 (which Decimals never gives) gives 15. A NaN prints as "nan", without a sign.
 QString FormatValue(double value, int decimals);
-// The same text into `out`, allocating nothing; returns its length. A buffer of 400 holds any double.
-int FormatValue(std::span<char> out, double value, int decimals);
 
 // printf's "%lf" in the "C" locale: fixed notation, six decimals.
 QString FormatFixed6(double value);
