@@ -16,7 +16,7 @@ readonly kTicks=100       # ticks counted under callgrind
 readonly kCpuFromMs=2000  # the processor time is taken from here...
 readonly kCpuToMs=32000   # ...to here, 30 s
 readonly kFirstPaintWait=8 # s for a start-up under callgrind to reach its first paint
-readonly kReadoutTitle="Orvane001 - Digital Readout"
+readonly kReadoutTitle="Orvane001 - Digital Readout (simulated boards)"
 readonly kEmptyTitle="Empty Window"
 readonly kLabelTitle="Label Window"
 
