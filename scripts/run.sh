@@ -5,10 +5,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-readout_install_missing "${readout_packages[@]}"
-build="$READOUT_ROOT/build"
-readout_build "$build"
-exe="$build/bin/orvane-readout"
+readout_build_program
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     exec "$exe"

@@ -6,10 +6,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-readout_install_missing "${readout_packages[@]}"
-build="$READOUT_ROOT/build"
-readout_build "$build"
-exe="$build/bin/orvane-readout"
+readout_build_program
 out="$READOUT_ROOT/docs/readout.png"
 mkdir -p "$(dirname "$out")"
 

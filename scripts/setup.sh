@@ -41,5 +41,14 @@ readout_build() {
     cmake --build "$dir"
 }
 
+# readout_build_program: the packages it needs and the normal build in build/; sets `build` and `exe`,
+# the program's path.
+readout_build_program() {
+    readout_install_missing "${readout_packages[@]}"
+    build="$READOUT_ROOT/build"
+    readout_build "$build"
+    exe="$build/bin/orvane-readout"
+}
+
 READOUT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export READOUT_ROOT
