@@ -221,7 +221,7 @@ private slots:
             sections.sort();
             return sections;
         };
-        // Round after round on the same profile, as the two first ended: both keep their sections.
+        // Round after round, each from the profile as it was before this run: both keep their sections.
         for (int round = 0; together > 0 && round < 20; ++round) {
             QVERIFY(CommitTogether(together));
             QCOMPARE(storedSections(), expected);
