@@ -443,7 +443,7 @@ private slots:
         QFETCH(bool, saved);
         QFETCH(QString, reason);
 #if defined(Q_OS_WIN)
-        if (obstacle != QLatin1String("none") && !obstacle.startsWith(QLatin1String("malformed")))
+        if (obstacle != QLatin1String("none") && obstacle != QLatin1String("malformed"))
             QSKIP("The registry has no folder to block, no file whose size could be limited and no lock");
 #endif
         SetCard(12, 0);
