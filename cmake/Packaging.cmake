@@ -14,9 +14,14 @@ set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_STRIP_FILES ON)
 
 if(UNIX AND NOT APPLE)
-    # The Debian package, orvane-readout_<version>_<arch>.deb, from the install rules under /usr. Its
-    # library dependencies are worked out from the installed binaries by dpkg-shlibdeps (package
-    # dpkg-dev); lintian finds nothing to report in it.
+    # The Debian packages, from the install rules under /usr: the program's,
+    # orvane-readout_<version>_<arch>.deb (the install component "program"), and, unless the program is
+    # built against a vendor's library, the simulated boards' own,
+    # orvane-readout-simulated-boards_<version>_<arch>.deb (the component "simulator"). The program's
+    # package does not depend on the simulator's: without it, the program's run path finds no
+    # libivrlib32.so and the loader goes on to the system's folders, where a card's library is. Library
+    # dependencies are worked out from the installed binaries by dpkg-shlibdeps (package dpkg-dev);
+    # lintian finds nothing to report in either package.
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -24,14 +29,35 @@ if(UNIX AND NOT APPLE)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     # The dialogs are laid out in dialog units from a sans-serif face; DejaVu Sans is the one they are
     # drawn for.
-    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
+    set(readout_recommends fonts-dejavu-core)
     if(ENCODER_LIBRARY)
-        # A vendor's interface library is not part of the package: the machine it goes to provides it.
+        # The program's package alone. A vendor's interface library is not part of it: the machine it goes
+        # to provides it.
+        set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ${readout_recommends})
         get_filename_component(readout_vendor_dir "${ENCODER_LIBRARY}" DIRECTORY)
         set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${readout_vendor_dir}")
+    else()
+        set(CPACK_DEB_COMPONENT_INSTALL ON)
+        set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME ${CPACK_PACKAGE_NAME})
+        set(CPACK_DEBIAN_SIMULATOR_PACKAGE_NAME ${CPACK_PACKAGE_NAME}-simulated-boards)
+        # Each package's description starts with its own summary line. CPack would put the common summary
+        # before both unless it reads as false (a false constant, IGNORE).
+        set(CPACK_PACKAGE_DESCRIPTION_SUMMARY IGNORE)
+        set(CPACK_DEBIAN_PROGRAM_DESCRIPTION "${PROJECT_DESCRIPTION}\n${CPACK_PACKAGE_DESCRIPTION}
+Without a card, install orvane-readout-simulated-boards with it.")
+        set(CPACK_DEBIAN_SIMULATOR_DESCRIPTION "Simulated encoder boards for the digital readout
+The encoder interface library libivrlib32.so as a simulator of encoder
+interface boards with moving channels, in the readout's own folder, where the
+readout finds it before any other library of that name. The window's title
+then ends in (simulated boards). For trying the readout without a card: with
+a card, install the orvane-readout package alone.")
+        set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS ${readout_recommends})
+        set(CPACK_DEBIAN_PROGRAM_PACKAGE_SUGGESTS ${CPACK_DEBIAN_SIMULATOR_PACKAGE_NAME})
+        # The simulator is the program's own: it goes with the same version of the program.
+        set(CPACK_DEBIAN_SIMULATOR_PACKAGE_DEPENDS "${CPACK_PACKAGE_NAME} (= ${PROJECT_VERSION})")
     endif()
     # CPack has postinst and postrm call ldconfig for the simulated boards, though ldconfig never looks
-    # in the program's own library folder: the package is rebuilt without them.
+    # in the program's own library folder: the simulator's package is rebuilt without them.
     set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/DebWithoutLdconfig.cmake")
 
     # The copyright file in Debian's format, from LICENSE, and the changelog: the package is built from
@@ -65,6 +91,10 @@ License: Expat
         VERBATIM)
     add_custom_target(readout_changelog ALL DEPENDS ${readout_doc}/changelog.gz)
     install(FILES ${readout_doc}/copyright ${readout_doc}/changelog.gz DESTINATION share/doc/${CPACK_PACKAGE_NAME})
+    if(NOT ENCODER_LIBRARY)
+        install(FILES ${readout_doc}/copyright ${readout_doc}/changelog.gz
+                DESTINATION share/doc/${CPACK_DEBIAN_SIMULATOR_PACKAGE_NAME} COMPONENT simulator)
+    endif()
 elseif(WIN32)
     # The Windows installer, orvane-readout-<version>-win32.exe or -win64.exe (`cpack -G NSIS`), from our
     # own installer script (nsis/NSIS.template.in): the program with the Qt libraries and plugins and the

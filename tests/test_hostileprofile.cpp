@@ -13,7 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -23,7 +25,10 @@ constexpr int kAxes = 2;
 const double kAny = std::numeric_limits<double>::quiet_NaN();
 const char kNulName[] = "[Settings]\nAxis0\\Name=N\0M\nAxis0\\Pitch=2\n";
 
-QByteArray FileBytes(const QString& path) { return testsupport::ProfileBytes(path); }
+QByteArray FileBytes(const QString& path)
+{
+    return testsupport::ProfileBytes(path);
+}
 
 // `value` as the profile's text form of a serialised value, "@Variant(...)" with every byte escaped.
 QByteArray SerialisedText(const QVariant& value)
@@ -230,7 +235,11 @@ private slots:
         if (mode >= 0)
             QCOMPARE(m_started[0][3].toLongLong(), mode);
 
-        const QStringList failure = {QStringLiteral("The axis settings could not be saved to:\n") + path};
+        // What the system says when the profile is read.
+        const QString reason =
+            QString::fromLocal8Bit(std::strerror(kind == QLatin1String("directory") ? EISDIR : EACCES));
+        const QStringList failure = {
+            QStringLiteral("The axis settings could not be saved to:\n%1\n\n%2.").arg(path, reason)};
         QCOMPARE(m_profile->Messages(), saved ? QStringList() : failure);
         QCOMPARE(status, saved ? 0 : 1);
         if (!saved) {

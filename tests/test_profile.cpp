@@ -17,13 +17,17 @@
 #include <QSysInfo>
 #include <QTest>
 #include <array>
+#include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #if defined(Q_OS_WIN)
 #include <qt_windows.h>
 #else
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -131,16 +135,56 @@ class TestProfile : public testsupport::CReadoutTestCase
     // What the bars saved, put into the file as the application does at exit.
     static bool Commit() { return static_cast<CReadoutApp*>(qApp)->Profile().Commit(); }
 
+    // Commit, while another readout on `channels` channels, named as on a first run, commits its own at
+    // the same moment. False when either save failed.
+    static bool CommitTogether(int channels)
+    {
+#if defined(Q_OS_WIN)
+        Q_UNUSED(channels);
+        return false;
+#else
+        std::array<int, 2> go{};
+        if (pipe(go.data()) != 0)
+            return false;
+        const pid_t other = fork();
+        if (other == 0) {
+            ::close(go[1]);
+            fw::CProfile store;
+            for (int ch = channels - 1; ch >= 0; --ch) {
+                const QString section = QStringLiteral("Settings/Axis%1").arg(ch);
+                store.WriteProfileString(section, QStringLiteral("Name"),
+                                         QString(QLatin1Char("XYZABCPQRJKL"[ch])));
+                store.WriteProfileString(section, QStringLiteral("Pitch"), QStringLiteral("1.000000"));
+                store.WriteProfileString(section, QStringLiteral("Count"), QStringLiteral("1.000000"));
+                store.WriteProfileInt(section, QStringLiteral("Mode"),
+                                      static_cast<int32_t>(hw::kDefaultModeWord));
+            }
+            char byte = 0;
+            _exit(::read(go[0], &byte, 1) == 1 && store.Commit() ? 0 : 1);
+        }
+        ::close(go[0]);
+        const bool started = other > 0 && ::write(go[1], "g", 1) == 1;
+        ::close(go[1]);
+        const bool saved = Commit();
+        int status = 1;
+        if (other > 0)
+            waitpid(other, &status, 0);
+        return started && saved && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#endif
+    }
+
 private slots:
     void firstRunWritesEveryCreatedChannel_data()
     {
         QTest::addColumn<int>("axes");
         QTest::addColumn<int>("boards");
-        QTest::addColumn<int>("stale"); // a section left by a former card, or -1
+        QTest::addColumn<int>("stale");    // a section left by a former card, or -1
+        QTest::addColumn<int>("together"); // channels of another readout ending at the same moment
 
-        QTest::newRow("12 channels on 4 boards") << 12 << 0 << -1;
-        QTest::newRow("3 channels, a former channel 7") << 3 << 1 << 7;
-        QTest::newRow("no channels, a former channel 0") << 0 << 1 << 0;
+        QTest::newRow("12 channels on 4 boards") << 12 << 0 << -1 << 0;
+        QTest::newRow("3 channels, a former channel 7") << 3 << 1 << 7 << 0;
+        QTest::newRow("no channels, a former channel 0") << 0 << 1 << 0 << 0;
+        QTest::newRow("12 channels, a readout on 3 ending together") << 12 << 0 << -1 << 3;
     }
 
     void firstRunWritesEveryCreatedChannel()
@@ -148,6 +192,11 @@ private slots:
         QFETCH(int, axes);
         QFETCH(int, boards);
         QFETCH(int, stale);
+        QFETCH(int, together);
+#if defined(Q_OS_WIN)
+        if (together > 0)
+            QSKIP("The registry takes the values one by one: no save puts back a whole profile");
+#endif
         if (stale >= 0)
             testsupport::WriteProfile(
                 File(),
@@ -161,19 +210,29 @@ private slots:
         // The saves of the whole shutdown reach the file together, at the commit.
         frame.reset();
         QCOMPARE(testsupport::ProfileBytes(File()), before);
-        QVERIFY(Commit());
-
-        CStoredProfile stored(File());
-        QVERIFY(stored.IsWhole());
         QStringList expected;
-        for (int ch = 0; ch < axes; ++ch)
+        for (int ch = 0; ch < qMax(axes, together); ++ch)
             expected << QStringLiteral("Axis%1").arg(ch);
         if (stale >= 0)
             expected << QStringLiteral("Axis%1").arg(stale);
         expected.sort();
-        QStringList sections = stored.Sections();
-        sections.sort();
-        QCOMPARE(sections, expected);
+        const auto storedSections = [this] {
+            QStringList sections = CStoredProfile(File()).Sections();
+            sections.sort();
+            return sections;
+        };
+        // Round after round, each from the profile as it was before this run: both keep their sections.
+        for (int round = 0; together > 0 && round < 20; ++round) {
+            QVERIFY(CommitTogether(together));
+            QCOMPARE(storedSections(), expected);
+            testsupport::WriteProfile(File(), before);
+            NewFrame().reset();
+        }
+        QVERIFY(together > 0 ? CommitTogether(together) : Commit());
+
+        CStoredProfile stored(File());
+        QVERIFY(stored.IsWhole());
+        QCOMPARE(storedSections(), expected);
         for (int ch = 0; ch < axes; ++ch) {
             QCOMPARE(stored.Value(ch, "Name").toString(), QString(QLatin1Char("XYZABCPQRJKL"[ch])));
             QCOMPARE(stored.Value(ch, "Pitch").toString(), QStringLiteral("1.000000"));
@@ -364,21 +423,28 @@ private slots:
     {
         QTest::addColumn<QString>("obstacle");
         QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("reason"); // what the message says after the profile's name
 
-        QTest::newRow("writable profile") << "none" << true;
-        QTest::newRow("profile folder is a file") << "folder is a file" << false;
-        QTest::newRow("disk full") << "disk full" << false;
-        QTest::newRow("malformed earlier profile") << "malformed" << true;
-        QTest::newRow("malformed earlier profile, disk full") << "malformed, disk full" << false;
+        const auto system = [](int error) { return QString::fromLocal8Bit(std::strerror(error)); };
+        QTest::newRow("writable profile") << "none" << true << QString();
+        QTest::newRow("profile folder is a file") << "folder is a file" << false << system(ENOTDIR);
+        // The size limit stands for a full disk: the system refuses the write the same way.
+        QTest::newRow("disk full") << "disk full" << false << system(EFBIG);
+        QTest::newRow("malformed earlier profile") << "malformed" << true << QString();
+        QTest::newRow("malformed earlier profile, disk full")
+            << "malformed, disk full" << false << system(EFBIG);
+        QTest::newRow("another readout holds the lock")
+            << "locked" << false << QStringLiteral("Another readout held the profile's lock for 5 s");
     }
 
     void failedSaveIsReported()
     {
         QFETCH(QString, obstacle);
         QFETCH(bool, saved);
+        QFETCH(QString, reason);
 #if defined(Q_OS_WIN)
-        if (obstacle.contains(QLatin1String("file")) || obstacle.contains(QLatin1String("disk")))
-            QSKIP("The registry has no folder to block and no file whose size could be limited");
+        if (obstacle != QLatin1String("none") && obstacle != QLatin1String("malformed"))
+            QSKIP("The registry has no folder to block, no file whose size could be limited and no lock");
 #endif
         SetCard(12, 0);
         const QString folder = QFileInfo(File()).path();
@@ -418,12 +484,24 @@ private slots:
             limit.rlim_cur = 300;
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
         }
+        // Another readout holding the profile's lock, and not letting go.
+        const int lock = obstacle == QLatin1String("locked")
+                             ? ::open(QFile::encodeName(File() + QStringLiteral(".lock")).constData(),
+                                      O_RDWR | O_CREAT, 0600)
+                             : -1;
+        const auto unlock = qScopeGuard([lock] {
+            if (lock >= 0)
+                ::close(lock);
+        });
+        if (obstacle == QLatin1String("locked"))
+            QCOMPARE(flock(lock, LOCK_EX), 0);
         const int status = app->ExitInstance();
         setrlimit(RLIMIT_FSIZE, &unlimited);
 #endif
 
         QCOMPARE(status, saved ? 0 : 1);
-        const QString message = QStringLiteral("The axis settings could not be saved to:\n") + File();
+        const QString message =
+            QStringLiteral("The axis settings could not be saved to:\n%1\n\n%2.").arg(File(), reason);
         QCOMPARE(m_profile->Messages(), saved ? QStringList() : QStringList{message});
         if (obstacle == QLatin1String("folder is a file")) {
             QCOMPARE(FileBytes(folder), before);

@@ -61,6 +61,10 @@ int CReadoutApp::CommitProfile()
 {
     if (Profile().Commit())
         return 0;
-    fw::AfxMessageBox(QStringLiteral("The axis settings could not be saved to:\n%1").arg(Profile().Location()));
+    QString message =
+        QStringLiteral("The axis settings could not be saved to:\n%1").arg(Profile().Location());
+    if (const QString reason = Profile().FailureReason(); !reason.isEmpty())
+        message += QStringLiteral("\n\n%1.").arg(reason);
+    fw::AfxMessageBox(message);
     return 1;
 }

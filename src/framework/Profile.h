@@ -39,6 +39,9 @@ public:
     // Puts the pending writes into the store, in the order they were made. False when that failed; the
     // writes are no longer pending either way.
     bool Commit();
+    // Why the last Commit failed, as the system gave it ("No space left on device"); empty after one that
+    // succeeded, and where the store gives no reason (the registry).
+    QString FailureReason() const { return m_strFailure; }
 
     // The profile's file, or its registry branch on Windows.
     QString Location() const;
@@ -50,6 +53,7 @@ private:
     QList<std::pair<QString, QVariant>> m_pending;
     // The store as read, opened at the first read and brought up to date before each one.
     mutable std::unique_ptr<QSettings> m_pStore;
+    QString m_strFailure;
 };
 
 } // namespace fw
