@@ -2,7 +2,6 @@
 
 #include "ModeWord.h"
 
-#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -21,88 +20,6 @@ constexpr int64_t FloorMod(int64_t value, int64_t divisor)
     return rest < 0 ? rest + divisor : rest;
 }
 
-// The motion's sine is computed here, not by the C library, whose sine and arc sine bring a third of a
-// megabyte of tables into the memory of the program that loads the simulator. Within 1.2e-16 of it:
-// the positions, rounded to counts, are the same.
-// Taylor series on [-pi/4, pi/4], whose next terms are below 1e-19, after taking out multiples of pi/2
-// in two parts (the first exact in products with up to 20-bit multiples: times up to weeks).
-
-// (-1)^k / (first + 2k)!, k = 0 to N - 1.
-template <size_t N> constexpr std::array<double, N> AlternatingReciprocalFactorials(int first)
-{
-    std::array<double, N> terms{};
-    double factorial = 1.0;
-    for (int i = 2; i <= first + 2 * int(N - 1); ++i) {
-        factorial *= i;
-        if (i >= first && (i - first) % 2 == 0) {
-            const int k = (i - first) / 2;
-            terms[size_t(k)] = (k % 2 ? -1.0 : 1.0) / factorial;
-        }
-    }
-    if (first <= 1)
-        terms[0] = 1.0;
-    return terms;
-}
-
-constexpr auto kSineTerms = AlternatingReciprocalFactorials<9>(1);    // 1, -1/3!, ..., 1/17!
-constexpr auto kCosineTerms = AlternatingReciprocalFactorials<10>(0); // 1, -1/2!, ..., -1/18!
-
-template <size_t N> constexpr double Horner(const std::array<double, N>& terms, double z)
-{
-    double sum = terms[N - 1];
-    for (size_t k = N - 1; k-- > 0;)
-        sum = sum * z + terms[k];
-    return sum;
-}
-
-double Sine(double x)
-{
-    constexpr double kTwoOverPi = 6.36619772367581382433e-01;
-    constexpr double kHalfPiHigh = 1.57079632673412561417e+00; // the first 33 bits of pi/2
-    constexpr double kHalfPiLow = 6.07710050650619224932e-11;  // pi/2 less those
-    const double q = x * kTwoOverPi;
-    const auto quadrant = static_cast<int64_t>(q < 0.0 ? q - 0.5 : q + 0.5);
-    const double n = static_cast<double>(quadrant);
-    const double r = (x - n * kHalfPiHigh) - n * kHalfPiLow;
-    const double z = r * r;
-    switch (FloorMod(quadrant, 4)) {
-    case 0:
-        return r * Horner(kSineTerms, z);
-    case 1:
-        return Horner(kCosineTerms, z);
-    case 2:
-        return -r * Horner(kSineTerms, z);
-    default:
-        return -Horner(kCosineTerms, z);
-    }
-}
-
-// The angle in [-pi/2, pi/2] whose sine is `value` (-1 to 1), by halving the interval that holds it.
-double ArcSine(double value)
-{
-    double low = -std::numbers::pi / 2;
-    double high = std::numbers::pi / 2;
-    for (int i = 0; i < 64 && low < high; ++i) {
-        const double middle = 0.5 * (low + high);
-        if (middle <= low || middle >= high)
-            break;
-        (Sine(middle) < value ? low : high) = middle;
-    }
-    return 0.5 * (low + high);
-}
-
-// To nearest, halves away from zero, as llround.
-int64_t RoundToInteger(double value)
-{
-    auto whole = static_cast<int64_t>(value); // towards zero
-    const double rest = value - static_cast<double>(whole);
-    if (rest >= 0.5)
-        ++whole;
-    else if (rest <= -0.5)
-        --whole;
-    return whole;
-}
-
 } // namespace
 
 ChannelPath::ChannelPath(int channel)
@@ -117,17 +34,17 @@ ChannelPath::ChannelPath(int channel)
     // Where the sine passes each index position within reach.
     const auto reach = static_cast<int64_t>(m_amplitude) / kIndexSpacing;
     for (int64_t index = -reach; index <= reach; ++index)
-        m_alphas.push_back(ArcSine(static_cast<double>(index * kIndexSpacing) / m_amplitude));
+        m_alphas.push_back(std::asin(static_cast<double>(index * kIndexSpacing) / m_amplitude));
 }
 
 double ChannelPath::Travel(double time) const
 {
-    return m_amplitude * Sine(m_omega * time + m_phase);
+    return m_amplitude * std::sin(m_omega * time + m_phase);
 }
 
 int64_t ChannelPath::Position(double time) const
 {
-    return RoundToInteger(Travel(time));
+    return std::llround(Travel(time));
 }
 
 uint64_t ChannelPath::SsiPosition(double time) const

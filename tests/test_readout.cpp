@@ -83,17 +83,29 @@ private slots:
         QCOMPARE(Text(frame->Panel().AxisBar(3), res::IDC_NAME), QStringLiteral("A"));
     }
 
+    void tickCallSequence_data()
+    {
+        QTest::addColumn<bool>("pending");
+        QTest::newRow("mode word read back") << false;
+        QTest::newRow("mode word pending: written, not read") << true;
+    }
+
     void tickCallSequence()
     {
+        QFETCH(bool, pending);
         SetCard(4, 2);
         auto frame = NewFrame();
         fake::SetRegister(REG_MODE, 1, 7);
+        frame->Panel().AxisBar(1).m_bModePending = pending;
         const size_t from = fake::Calls().size();
         frame->Panel().RefreshAll();
         Trace expected = {"read 93 0 -> 0", "read 99 0 -> 0"};
         for (const auto& line : AxisTick(0, int(hw::kDefaultModeWord)))
             expected.push_back(line);
-        for (const auto& line : AxisTick(1, 7))
+        Trace pendingAxis = AxisTick(1, 7);
+        if (pending)
+            pendingAxis[0] = "write 11 1 " + std::to_string(hw::kDefaultModeWord);
+        for (const auto& line : pendingAxis)
             expected.push_back(line);
         expected.push_back("read 93 1 -> 0");
         expected.push_back("read 99 1 -> 0");

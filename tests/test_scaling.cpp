@@ -4,6 +4,7 @@
 #include "bars/Scaling.h"
 
 #include <QTest>
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -41,8 +42,9 @@ private slots:
         QTest::newRow("10") << 10.0 << -1;
         QTest::newRow("100") << 100.0 << -2;
         QTest::newRow("-0.01 signed") << -0.01 << 2;
-        for (int p = 1; p <= 15; ++p)
-            QTest::addRow("1e-%d", p) << std::pow(10.0, -p) << p;
+        for (int p = -22; p <= 22; ++p) // powers of ten: their own number, capped
+            QTest::addRow("1e%d", p) << std::pow(10.0, p) << std::min(-p, 15);
+        QTest::newRow("0.3/3, a hair below 0.1") << 0.3 / 3.0 << 1;
         QTest::newRow("1/3") << 1.0 / 3.0 << 1;
         QTest::newRow("1e-300 capped") << 1e-300 << 15;
         QTest::newRow("denormal capped") << std::numeric_limits<double>::denorm_min() << 15;

@@ -13,14 +13,12 @@
 
 #include <QCheckBox>
 #include <algorithm>
-#include <bit>
+#include <array>
 
 namespace {
 constexpr std::array<int, 4> kValueIds = {res::IDC_INCREMENTAL, res::IDC_ABSOLUTE, res::IDC_MARKER,
                                           res::IDC_PROBE};
-} // namespace
 
-namespace {
 // The application's profile; none when the application is no framework application (a bare test).
 fw::CProfile* AppProfile()
 {
@@ -56,10 +54,6 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, int16_t nChannel)
 
     if (!fw::CDialogBar::Create(parent, nIDTemplate))
         return false;
-    for (size_t i = 0; i < m_pValues.size(); ++i)
-        m_pValues[i] = qobject_cast<CValueField*>(GetDlgItem(kValueIds[i]));
-    if (std::find(m_pValues.begin(), m_pValues.end(), nullptr) == m_pValues.end())
-        new CValueStrip(this, m_pValues);
     SetDlgItemText(res::IDC_NAME, m_strName);
     OnClicked(res::IDC_SETUP, [this] { OnSetup(); });
     OnClicked(res::IDC_STATUS, [this] { OnStatus(); });
@@ -71,7 +65,7 @@ bool CAxisBar::Create(QWidget* parent, int nIDTemplate, int16_t nChannel)
 
 QWidget* CAxisBar::CreateDlgItem(const fw::ControlTemplate& ctl)
 {
-    // The four values change at every tick: fields of their own, drawn by one strip over them.
+    // The four values: labels that fill their own background and condense a text too wide to fit.
     if (std::find(kValueIds.begin(), kValueIds.end(), ctl.id) != kValueIds.end())
         return new CValueField(this);
     return nullptr;
@@ -105,19 +99,8 @@ void CAxisBar::Refresh()
         return;
     SetDlgItemText(res::IDC_NAME, m_strName);
     const double values[] = {m_dIncremental, m_dAbsolute, m_dMarker, m_dProbe};
-    for (size_t i = 0; i < m_pValues.size(); ++i) {
-        CValueField* field = m_pValues[i];
-        if (!field)
-            continue;
-        // A value already shown at these decimals, in a field nothing else has given a text since, is
-        // not formatted again.
-        const auto bits = std::bit_cast<uint64_t>(values[i]);
-        if (m_shown[i] && m_shown[i]->value == bits && m_shown[i]->decimals == m_nDecimals &&
-            field->Text() == m_shown[i]->text)
-            continue;
-        m_shown[i] = Shown{bits, m_nDecimals, scaling::FormatValue(values[i], m_nDecimals)};
-        field->SetText(m_shown[i]->text);
-    }
+    for (size_t i = 0; i < kValueIds.size(); ++i)
+        SetDlgItemText(kValueIds[i], scaling::FormatValue(values[i], m_nDecimals));
     UpdateCmdUI();
 }
 

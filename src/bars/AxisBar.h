@@ -5,11 +5,7 @@
 #include "framework/DialogBar.h"
 
 #include <QString>
-#include <array>
 #include <cstdint>
-#include <optional>
-
-class CValueField;
 
 class CAxisBar : public fw::CDialogBar
 {
@@ -65,16 +61,4 @@ public:
 
 protected:
     QWidget* CreateDlgItem(const fw::ControlTemplate& ctl) override;
-
-private:
-    // Controls 1002 to 1005, owned by the bar's window.
-    std::array<CValueField*, 4> m_pValues{};
-    // What each field was last given: the value's bits, the decimals and the text they gave.
-    struct Shown
-    {
-        uint64_t value;
-        int32_t decimals;
-        QString text;
-    };
-    std::array<std::optional<Shown>, 4> m_shown{};
 };

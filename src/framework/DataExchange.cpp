@@ -127,14 +127,19 @@ bool ParseStrictUInt(const QString& text, uint32_t& value)
     return true;
 }
 
-QString FormatDouble15g(double value)
+QString FormatDouble(double value, std::chars_format format, int precision)
 {
-    std::array<char, 64> buffer{};
-    const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general, 15);
+    // Wide enough for the largest double in fixed notation with 15 decimals.
+    std::array<char, 340> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format, precision);
     if (result.ec != std::errc())
         return QString();
     return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
+}
+
+QString FormatDouble15g(double value)
+{
+    return FormatDouble(value, std::chars_format::general, 15);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, QString& value)

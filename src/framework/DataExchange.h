@@ -5,6 +5,7 @@
 // later exchange of that pass does nothing.
 
 #include <QString>
+#include <charconv>
 #include <cstdint>
 
 class QWidget;
@@ -66,5 +67,9 @@ void DDV_MinMaxUInt(CDataExchange* pDX, uint32_t value, uint32_t minVal, uint32_
 bool ParseStrictDouble(const QString& text, double& value);
 bool ParseStrictUInt(const QString& text, uint32_t& value);
 QString FormatDouble15g(double value);
+// `value` as std::to_chars writes it in `format` with `precision`: the digits printf gives in the "C"
+// locale, the same on every platform whatever the operator's locale. Empty when the text would be longer
+// than 340 characters, which fixed notation with at most 15 decimals never is.
+QString FormatDouble(double value, std::chars_format format, int precision);
 
 } // namespace fw
