@@ -13,7 +13,7 @@ units, with each channel's encoder settings and live status.")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_STRIP_FILES ON)
 
-if(UNIX AND NOT APPLE)
+if(UNIX)
     # The Debian packages, from the install rules under /usr: the program's,
     # orvane-readout_<version>_<arch>.deb (the install component "program"), and, unless the program is
     # built against a vendor's library, the simulated boards' own,

@@ -12,7 +12,7 @@
 #include <limits>
 #include <memory>
 
-#if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
+#ifndef Q_OS_WIN
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QTemporaryFile>
@@ -56,8 +56,8 @@ QString TextValue(const QVariant& value)
     return value.toString();
 }
 
-#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
-// The platform's own store takes the values one by one; it gives no reason when that fails.
+#ifdef Q_OS_WIN
+// The registry takes the values one by one; it gives no reason when that fails.
 bool WriteProfile(const Entries& pending, QString& /*reason*/)
 {
     const auto settings = OpenProfile();
