@@ -23,6 +23,9 @@ export WINEDEBUG=-all
 # No desktop entries of the host for the shortcuts made inside the prefix.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 cleanup_more() { wineserver -k 2>/dev/null || true; }
+# Every wine command here runs in a prefix of the test's own: the leg's prefix, where the other tests run
+# at the same time, is never touched, nor its wine server ended.
+export WINEPREFIX=$scratch/none
 
 quietly "$cpack" --config "$build/CPackConfig.cmake" -B "$scratch/package"
 installers=("$scratch"/package/orvane-readout-*-win*.exe)
