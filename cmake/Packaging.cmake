@@ -99,7 +99,8 @@ elseif(WIN32)
     # The Windows installer, orvane-readout-<version>-win32.exe or -win64.exe (`cpack -G NSIS`), from our
     # own installer script (nsis/NSIS.template.in): the program with the Qt libraries and plugins and the
     # compiler's runtime, a Start-menu shortcut and an uninstaller, and the simulated boards as a component
-    # chosen only where no card's library is found. /S installs and uninstalls silently.
+    # chosen only where no card's library is found. The two builds install side by side. /S installs and
+    # uninstalls silently.
     set(CPACK_GENERATOR NSIS)
     set(CPACK_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/nsis")
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -113,6 +114,14 @@ elseif(WIN32)
     set(CPACK_NSIS_PACKAGE_NAME "Orvane 001 - Digital Readout")
     set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/src/resources/icons/orvane-readout.ico")
     set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/src/resources/icons/orvane-readout.ico")
+    # The simulated boards are a component only where they are built into the installation; the installer
+    # knows them by the description in their version block.
+    if(ENCODER_LIBRARY)
+        set(CPACK_READOUT_SIMULATOR 0)
+    else()
+        set(CPACK_READOUT_SIMULATOR 1)
+    endif()
+    set(CPACK_READOUT_SIMULATOR_DESCRIPTION "${READOUT_SIMULATOR_DESCRIPTION}")
 
     # What the uninstaller deletes: the program's files by name, never the rest of its folders, where a
     # card owner may have put the card's library.

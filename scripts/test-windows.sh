@@ -52,6 +52,9 @@ for bits in 32 64; do
     else
         emulator=/usr/lib/wine/wine64
         export WINEARCH=win64
+        # test_install_windows installs the 32-bit installer beside the 64-bit one.
+        export READOUT_WIN32_INSTALLER
+        READOUT_WIN32_INSTALLER=$(ls "$READOUT_ROOT/build-win32"/orvane-readout-*-win32.exe 2>/dev/null || true)
     fi
     started=$SECONDS
     echo "== Windows $bits-bit: configure and build"

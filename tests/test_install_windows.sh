@@ -2,11 +2,15 @@
 # The Windows installer, under wine, each case in a fresh wine prefix: built by CPack with NSIS and
 # installed silently (/S). Without a card's library the simulated boards are installed, and the program,
 # started from the Start-menu shortcut's target, runs on them and says so in its title; its files, icon,
-# version block and settings in the registry are checked, and a silent uninstall leaves nothing. With a
-# stand-in card library in the system folder the 32-bit installer leaves the simulator out and the program
-# uses the card's library under its plain title; /SIMULATED=1 puts the simulator in all the same, and
-# /SIMULATED=0 takes it out again. A card owner's ivrlib32.dll in the program's folder is the same bytes
-# after reinstalls and after the uninstaller.
+# version block and settings in the registry are checked, and a silent uninstall leaves nothing, also
+# after the simulator's file time changed. With a stand-in card library in the system folder the 32-bit
+# installer leaves the simulator out and the program uses the card's library under its plain title;
+# /SIMULATED=1 puts the simulator in all the same, and /SIMULATED=0 takes it out again, but while the
+# program runs neither it nor the uninstaller changes anything, and both end with exit status 2. A card
+# owner's ivrlib32.dll in the program's folder is the same bytes after reinstalls and after the
+# uninstaller. The 64-bit leg also installs the 32-bit installer named by READOUT_WIN32_INSTALLER
+# (scripts/test-windows.sh sets it) beside its own, in either order: both run, each uninstalls without
+# touching the other, and the two uninstalls leave no file, shortcut or uninstall entry.
 #
 # usage: test_install_windows.sh BUILD_DIR CPACK WINE OBJDUMP STANDIN_DLL
 set -euo pipefail
@@ -19,6 +23,9 @@ export WINEDEBUG=-all
 # No desktop entries of the host for the shortcuts made inside the prefix.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 cleanup_more() { wineserver -k 2>/dev/null || true; }
+# Every wine command here runs in a prefix of the test's own: the leg's prefix, where the other tests run
+# at the same time, is never touched, nor its wine server ended.
+export WINEPREFIX=$scratch/none
 
 quietly "$cpack" --config "$build/CPackConfig.cmake" -B "$scratch/package"
 installers=("$scratch"/package/orvane-readout-*-win*.exe)
@@ -30,6 +37,16 @@ case "$(basename "$installer")" in
     *) echo "FAIL: the installer is named $(basename "$installer")"; exit 1 ;;
 esac
 export WINEARCH=win$bits
+declare -A installer_of=([$bits]=$installer) homes targets
+if [ "$bits" = 64 ]; then
+    if [ -n "${READOUT_WIN32_INSTALLER:-}" ]; then
+        [ -f "$READOUT_WIN32_INSTALLER" ] || { echo "FAIL: no 32-bit installer $READOUT_WIN32_INSTALLER"; exit 1; }
+        installer_of[32]=$READOUT_WIN32_INSTALLER
+    else
+        echo "NOTE: no READOUT_WIN32_INSTALLER: the two builds side by side are not tried"
+    fi
+fi
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane 001 - Digital Readout'
 
 # new_prefix NAME: a fresh prefix of the installer's width; `system` is the system folder as the program
 # sees it.
@@ -41,41 +58,45 @@ new_prefix() {
     system=$drive/windows/system32
 }
 
-# install ARG...: runs the installer silently; sets `target` (the shortcut's target), `home` (the
-# installation folder) and `shortcut`.
-install() {
-    quietly "$wine" "$installer" /S "$@"
+# install_build BITS ARG...: runs the installer of that width silently; sets `target` (its shortcut's
+# target), `home` (its installation folder) and `shortcut`, and keeps the first two in `targets` and `homes`.
+install_build() {
+    local width=$1 name='Orvane 001 - Digital Readout' folder='C:\Program Files'
+    shift
+    quietly "$wine" "${installer_of[$width]}" /S "$@"
     wineserver -w
-    shortcut=$(find "$drive" -name 'Orvane 001 - Digital Readout.lnk' -path '*Start Menu*' | head -n 1)
-    [ -n "$shortcut" ] || { echo "FAIL: no Start-menu shortcut"; exit 1; }
-    # The shortcut's target, as it stores it: the program in its folder under Program Files.
+    [ "$width" = 32 ] || name="$name (64-bit)"
+    [ "$width$WINEARCH" != 32win64 ] || folder='C:\Program Files (x86)'
+    shortcut=$(find "$drive" -name "$name.lnk" -path '*Start Menu*' | head -n 1)
+    [ -n "$shortcut" ] || { echo "FAIL: no Start-menu shortcut '$name'"; exit 1; }
+    # The shortcut's target, as it stores it: the program in its build's Program Files.
     target=$( (strings "$shortcut"; strings -e l "$shortcut") | grep -io '[A-Z]:\\.*orvane-readout\.exe' | head -n 1)
-    case "$target" in
-        'C:\Program Files'*'\Orvane 001 - Digital Readout\bin\orvane-readout.exe') ;;
-        *) echo "FAIL: the shortcut leads to '$target'"; exit 1 ;;
-    esac
+    [ "$target" = "$folder\Orvane 001 - Digital Readout\bin\orvane-readout.exe" ] ||
+        { echo "FAIL: the $width-bit shortcut leads to '$target'"; exit 1; }
     home=$(dirname "$(dirname "$("$wine" winepath -u "$target" 2>/dev/null | tr -d '\r')")")
+    targets[$width]=$target homes[$width]=$home
 }
+install() { install_build "$bits" "$@"; }
 
 uninstall() {
     quietly "$wine" "$home/Uninstall.exe" /S
     wineserver -w
 }
 
-# run WHAT LIBRARY: the program from the shortcut's target until channel 1 has refreshed a few times,
-# ended by WM_CLOSE (taskkill); LIBRARY "simulator" or "card" says which library it must have used, and
-# so its title.
-run() {
-    local what=$1 library=$2
-    local trace=$scratch/$what-trace.txt card=$scratch/$what-card.txt
-    local calls=$trace tick='^read 40 1 ' title="Orvane001 - Digital Readout (simulated boards)"
+# start WHAT LIBRARY: the program from the shortcut's target (`target`), until channel 1 has refreshed a
+# few times; LIBRARY "simulator" or "card" says which library it must use, and so its title.
+start() {
+    what=$1 library=$2
+    trace=$scratch/$what-trace.txt calls=$scratch/$what-trace.txt card=$scratch/$what-card.txt
+    local tick='^read 40 1 ' title="Orvane001 - Digital Readout (simulated boards)"
     if [ "$library" = card ]; then
         calls=$card tick='^read 40 1$' title="Orvane001 - Digital Readout"
     fi
     env -u ENCODER_SIM_CHANNELS -u ENCODER_SIM_BOARDS -u ENCODER_SIM_TYPES -u ENCODER_SIM_ABSENT \
         -u ENCODER_SIM_SET -u ENCODER_SIM_MOTION ENCODER_SIM_TRACE="$trace" STANDIN_CARD_TRACE="$card" \
         "$wine" "$target" >"$scratch/output.txt" 2>&1 &
-    local pid=$! ticks=0
+    pid=$!
+    local ticks=0
     for _ in $(seq 300); do
         ticks=$(tr -d '\r' <"$calls" 2>/dev/null | grep -c "$tick" || true)
         [ "${ticks:-0}" -lt 3 ] || break
@@ -85,6 +106,10 @@ run() {
     [ "${ticks:-0}" -ge 3 ] || fail "$what: only ${ticks:-0} refreshes of channel 1"
     xwininfo -name "$title" >/dev/null 2>&1 ||
         fail "$what: no window titled '$title':"$'\n'"$(xwininfo -root -children | grep '"' || true)"
+}
+
+# stop: ends the started program by WM_CLOSE (taskkill), which closes the library it used last.
+stop() {
     quietly "$wine" taskkill /IM orvane-readout.exe
     local status=0
     wait "$pid" || status=$?
@@ -98,6 +123,20 @@ run() {
         [ "$(head -n 1 "$trace.lf")" = "open -> 0" ] || fail "$what: the trace starts with '$(head -n 1 "$trace.lf")'"
         [ "$(tail -n 1 "$trace.lf")" = "close" ] || fail "$what: the trace ends with '$(tail -n 1 "$trace.lf")'"
     fi
+}
+run() {
+    start "$@"
+    stop
+}
+
+# The axis settings the program saved in the user's profile, as the registry of the prefix's width shows
+# them.
+check_profile() {
+    local axis='HKCU\Software\Orvane Electronic Controls Ltd\Orvane 001 - Digital Readout\Settings\Axis5' saved value
+    saved=$("$wine" reg query "$axis" 2>/dev/null | tr -d '\r' | tr -s ' \t' ' ')
+    for value in "Name REG_SZ C" "Pitch REG_SZ 1.000000" "Count REG_SZ 1.000000" "Mode REG_DWORD 0x18020800"; do
+        grep -qx " *$value" <<<"$saved" || fail "$1: the registry holds no '$value' for axis 5:"$'\n'"$saved"
+    done
 }
 
 simulator_installed() { [ -f "$home/bin/ivrlib32.dll" ]; }
@@ -127,11 +166,9 @@ images=$(sed -n '/   Entry: ID: 0x000003,/,/   Entry: ID: 0x00000e,/p' <<<"$reso
 [ "$images" -eq 2 ] || fail "the .exe's icon has $images images, not 16 and 32 pixels"
 
 run plain simulator
-axis='HKCU\Software\Orvane Electronic Controls Ltd\Orvane 001 - Digital Readout\Settings\Axis5'
-saved=$("$wine" reg query "$axis" 2>/dev/null | tr -d '\r' | tr -s ' \t' ' ')
-for value in "Name REG_SZ C" "Pitch REG_SZ 1.000000" "Count REG_SZ 1.000000" "Mode REG_DWORD 0x18020800"; do
-    grep -qx " *$value" <<<"$saved" || fail "the registry holds no '$value' for axis 5:"$'\n'"$saved"
-done
+check_profile plain
+# A restored backup gives the simulator another file time: it is still the installer's own.
+touch -d '2001-02-03 04:05' "$home/bin/ivrlib32.dll"
 uninstall
 [ ! -e "$shortcut" ] || fail "the uninstaller left the shortcut"
 left=$(find "$home" 2>/dev/null || true)
@@ -151,7 +188,26 @@ if [ "$bits" = 32 ]; then
     cp "$standin" "$system/ivrlib32.dll"
     install /SIMULATED=1
     simulator_installed || fail "/SIMULATED=1 did not install the simulated boards"
-    run asked simulator
+    # While the program runs, neither the installer nor the uninstaller changes anything, and both say
+    # so in their exit status; once it has ended, /SIMULATED=0 takes out the simulator, even one whose
+    # file time has changed.
+    touch -d '2001-02-03 04:05' "$home/bin/ivrlib32.dll"
+    before=$(cd "$home" && find . -type f -exec md5sum {} + | sort)
+    start asked simulator
+    status=0
+    "$wine" "$installer" /S /SIMULATED=0 >/dev/null 2>&1 || status=$?
+    [ "$status" = 2 ] || fail "/SIMULATED=0 while the program ran: exit status $status, not 2"
+    status=0
+    # Run in place (_?=), so that its exit status is the uninstaller's; the folder's short name, since
+    # _?= takes the rest of the command line unquoted.
+    folder=$("$wine" winepath -s "$("$wine" winepath -w "$home" 2>/dev/null | tr -d '\r')" 2>/dev/null | tr -d '\r')
+    "$wine" "$home/Uninstall.exe" /S "_?=$folder" >/dev/null 2>&1 || status=$?
+    [ "$status" = 2 ] || fail "the uninstaller while the program ran: exit status $status, not 2"
+    [ "$(cd "$home" && find . -type f -exec md5sum {} + | sort)" = "$before" ] ||
+        fail "the installer or the uninstaller changed the folder of the running program"
+    "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstall entry went while the program ran"
+    kill -0 "$pid" 2>/dev/null || fail "the program did not go on running"
+    stop
     install /SIMULATED=0
     ! simulator_installed || fail "/SIMULATED=0 left the simulated boards in the program's folder"
 fi
@@ -171,5 +227,34 @@ done
 uninstall
 [ "$(md5sum <"$home/bin/ivrlib32.dll" 2>/dev/null)" = "$owned" ] ||
     fail "the uninstaller changed the card owner's ivrlib32.dll"
+
+# Both builds side by side in a 64-bit prefix, one installed after the other in either order: each runs;
+# removing one leaves the other working, and removing both leaves nothing of either.
+if [ -n "${installer_of[32]:-}" ] && [ "$bits" = 64 ]; then
+    for first in 32 64; do
+        second=$((96 - first))
+        new_prefix "side-by-side-$first"
+        install_build "$first"
+        install_build "$second"
+        for width in "$first" "$second"; do
+            target=${targets[$width]}
+            run "both-$first-$width" simulator
+            check_profile "both-$first-$width"
+        done
+        quietly "$wine" "${homes[$first]}/Uninstall.exe" /S
+        wineserver -w
+        [ ! -e "${homes[$first]}" ] || fail "removing the $first-bit build left $(find "${homes[$first]}")"
+        target=${targets[$second]}
+        run "left-$first-$second" simulator
+        quietly "$wine" "${homes[$second]}/Uninstall.exe" /S
+        wineserver -w
+        left=$(find "$drive" -iname '*orvane 001*')
+        [ -z "$left" ] || fail "removing both builds left:"$'\n'"$left"
+        for view in 32 64; do
+            ! "$wine" reg query "$uninstall_key" /reg:$view >/dev/null 2>&1 ||
+                fail "removing both builds left the uninstall entry in the $view-bit registry view"
+        done
+    done
+fi
 
 finish "installed silently with and without a card's library, run from the shortcut's target, uninstalled"
