@@ -56,16 +56,18 @@ case $version in
     ;;
 esac
 
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 if ! apt-cache showsrc qt6-base 2>/dev/null | grep -q "^Version: $version\$"; then
     step "Source lists for bookworm"
-    cat >/etc/apt/sources.list.d/readout-qt-source.sources <<'EOF'
+    $sudo tee /etc/apt/sources.list.d/readout-qt-source.sources >/dev/null <<'EOF'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
-    apt-get update -qq
+    $sudo apt-get update -qq
 fi
 
 src=$work/qt6-base-${version%-*}
@@ -128,7 +130,7 @@ cmake -S "$src" -B "$work/build" -G Ninja \
     -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
     -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF \
     -DFEATURE_system_doubleconversion=OFF >"$work/configure.log"
-grep -E '^(Qt modules and options|  Qt (Core|Gui|Widgets|Test)|  Windows)' "$work/configure.log" || true
+sed -n '/^Qt modules and options:/,/^Support enabled for:/p' "$work/configure.log" | sed '$d'
 
 step "Build (ninja prints [done/total])"
 cmake --build "$work/build" --parallel "$(nproc)"
