@@ -71,7 +71,6 @@ EOF
 fi
 
 src=$work/qt6-base-${version%-*}
-mkdir -p "$work"
 if [ ! -f "$work/.source-ready" ]; then
     step "Source: qt6-base $version (with Debian's patches)"
     rm -rf "$work"
