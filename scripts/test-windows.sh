@@ -1,17 +1,51 @@
 #!/usr/bin/env bash
 # The Windows leg, from Debian: builds the readout for 32-bit Windows (build-win32/, the build a card's
 # owner installs, since the vendor's ivrlib32.dll is a 32-bit library) and 64-bit Windows (build-win64/,
-# simulated boards only) with Qt for Windows from ../shared/toolchains and Debian's mingw-w64, runs every
-# test of each under wine through CTest (headless tests offscreen, the rest on Xvfb), each leg in a fresh
-# wine prefix, and builds the installers. Run as root on Debian 12; installs what it lacks.
+# simulated boards only) with Qt for Windows and Debian's mingw-w64, runs every test of each under wine
+# through CTest (headless tests offscreen, the rest on Xvfb), each leg in a fresh wine prefix, and builds
+# the installers. Run as root on Debian 12; installs what it lacks.
+# Usage: test-windows.sh [32|64]   (both legs unless one is named)
+#
+# Qt for Windows (qt6.4.2-mingwBITS.tar.xz, with the toolchain file mingwBITS.cmake beside it or inside it)
+# comes from the folder READOUT_TOOLCHAINS names, else from ../shared/toolchains beside the checkout when
+# it is there, else from build-win-qt/, where scripts/build-windows-qt.sh builds it the first time.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-toolchains=${READOUT_TOOLCHAINS:-$READOUT_ROOT/../shared/toolchains}
-for file in qt6.4.2-mingw32.tar.xz qt6.4.2-mingw64.tar.xz mingw32.cmake mingw64.cmake; do
-    if [ ! -f "$toolchains/$file" ]; then
-        echo "The Windows toolchains are missing: $toolchains/$file not found." >&2
-        echo "Put shared/ (with toolchains/) beside the checkout, or set READOUT_TOOLCHAINS." >&2
+case ${1:-both} in
+32 | 64) legs=("$1") ;;
+both) legs=(32 64) ;;
+*)
+    echo "usage: $0 [32|64]" >&2
+    exit 2
+    ;;
+esac
+
+qt_root="$READOUT_ROOT/build-win-qt"
+if [ -n "${READOUT_TOOLCHAINS:-}" ]; then
+    toolchains=$READOUT_TOOLCHAINS
+elif [ -d "$READOUT_ROOT/../shared/toolchains" ]; then
+    toolchains=$READOUT_ROOT/../shared/toolchains
+else
+    toolchains=$qt_root
+    for bits in "${legs[@]}"; do
+        if [ ! -f "$qt_root/qt6.4.2-mingw$bits.tar.xz" ]; then
+            echo "== No Qt for $bits-bit Windows at hand (no READOUT_TOOLCHAINS, no ../shared/toolchains):"
+            echo "   building it into build-win-qt/ with scripts/build-windows-qt.sh $bits (about 40 minutes on 2 cores)"
+            bash "$READOUT_ROOT/scripts/build-windows-qt.sh" "$bits" "$qt_root"
+        fi
+    done
+fi
+if [ ! -d "$toolchains" ]; then
+    echo "The Windows toolchains are missing: no folder $toolchains." >&2
+    exit 2
+fi
+toolchains=$(cd "$toolchains" && pwd)
+for bits in "${legs[@]}"; do
+    if [ ! -f "$toolchains/qt6.4.2-mingw$bits.tar.xz" ]; then
+        echo "The Windows toolchains are missing: $toolchains/qt6.4.2-mingw$bits.tar.xz not found." >&2
+        echo "Set READOUT_TOOLCHAINS to the folder that holds it, or leave it unset to have" >&2
+        echo "scripts/build-windows-qt.sh build it into build-win-qt/ (without ../shared/toolchains)." >&2
         exit 2
     fi
 done
@@ -28,23 +62,31 @@ export WINEDEBUG=-all
 # No desktop entries of this machine for the shortcuts the installers make inside the prefixes.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 
-# The toolchains unpack once into a folder of the build trees' own.
-qt_root="$READOUT_ROOT/build-win-qt"
-for bits in 32 64; do
-    archive="$toolchains/qt6.4.2-mingw$bits.tar.xz"
+# The toolchains unpack once into a folder of the build trees' own, again when the archive is another
+# one or newer. The cross toolchain file is the toolchains folder's, else the one inside the archive.
+declare -A toolchain_file
+for bits in "${legs[@]}"; do
+    archive=$toolchains/qt6.4.2-mingw$bits.tar.xz
     stamp="$qt_root/qt6-mingw$bits/.unpacked"
-    if [ ! -f "$stamp" ] || [ "$archive" -nt "$stamp" ]; then
-        echo "Unpacking $(basename "$archive")"
-        rm -rf "$qt_root/qt6-mingw$bits"
+    if [ ! -f "$stamp" ] || [ "$archive" -nt "$stamp" ] || [ "$(cat "$stamp")" != "$archive" ]; then
+        # A build tree is configured and built against one Qt: it starts afresh with another.
+        echo "Unpacking $archive (build-win$bits/ starts afresh)"
+        rm -rf "$qt_root/qt6-mingw$bits" "$READOUT_ROOT/build-win$bits"
         mkdir -p "$qt_root"
         tar -C "$qt_root" -xJf "$archive"
-        touch "$stamp"
+        echo "$archive" >"$stamp"
+    fi
+    toolchain_file[$bits]="$toolchains/mingw$bits.cmake"
+    [ -f "${toolchain_file[$bits]}" ] || toolchain_file[$bits]="$qt_root/qt6-mingw$bits/mingw$bits.cmake"
+    if [ ! -f "${toolchain_file[$bits]}" ]; then
+        echo "No cross toolchain file mingw$bits.cmake in $toolchains or in its archive." >&2
+        exit 2
     fi
 done
 
 status=0
 declare -A seconds
-for bits in 32 64; do
+for bits in "${legs[@]}"; do
     build="$READOUT_ROOT/build-win$bits"
     if [ "$bits" = 32 ]; then
         emulator=/usr/lib/wine/wine
@@ -60,7 +102,7 @@ for bits in 32 64; do
     echo "== Windows $bits-bit: configure and build"
     cmake -S "$READOUT_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$qt_root/qt6-mingw$bits/lib/cmake/Qt6/qt.toolchain.cmake" \
-        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchains/mingw$bits.cmake" \
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="${toolchain_file[$bits]}" \
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" >/dev/null
     cmake --build "$build"
@@ -87,7 +129,7 @@ done
 
 echo
 echo "== Summary, Windows"
-for bits in 32 64; do
+for bits in "${legs[@]}"; do
     echo "-- Windows $bits-bit (build, installer and tests ${seconds[$bits]}s)"
     ls "$READOUT_ROOT/build-win$bits"/orvane-readout-*.exe 2>/dev/null | sed 's/^/   installer: /'
     sed -n "/tests passed, /,\$p" "$READOUT_ROOT/build-win$bits/ctest.log"
