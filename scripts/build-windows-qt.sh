@@ -56,18 +56,16 @@ case $version in
     ;;
 esac
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
 if ! apt-cache showsrc qt6-base 2>/dev/null | grep -q "^Version: $version\$"; then
     step "Source lists for bookworm"
-    $sudo tee /etc/apt/sources.list.d/readout-qt-source.sources >/dev/null <<'EOF'
+    readout_as_root tee /etc/apt/sources.list.d/readout-qt-source.sources >/dev/null <<'EOF'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
-    $sudo apt-get update -qq
+    readout_as_root apt-get update -qq
 fi
 
 src=$work/qt6-base-${version%-*}

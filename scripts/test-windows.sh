@@ -53,7 +53,7 @@ done
 # 32-bit wine needs the i386 architecture before its package can be found.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "Adding the i386 architecture for wine32"
-    dpkg --add-architecture i386
+    readout_as_root dpkg --add-architecture i386
 fi
 readout_install_missing cmake ninja-build qt6-base-dev-tools \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
@@ -119,8 +119,7 @@ for bits in "${legs[@]}"; do
     wineserver -w
     echo "== Windows $bits-bit: tests under wine"
     leg_status=0
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
-        ctest --test-dir "$build" --output-on-failure --timeout 600 -j2 2>&1 | tee "$build/ctest.log" ||
+    readout_xvfb ctest --test-dir "$build" --output-on-failure --timeout 600 -j2 2>&1 | tee "$build/ctest.log" ||
         leg_status=$?
     wineserver -k 2>/dev/null || true
     ((leg_status == 0)) || status=1

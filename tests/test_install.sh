@@ -18,25 +18,19 @@ build=$1 cmake=$2 cpack=$3 standin=$4
 source=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 source "$(dirname "${BASH_SOURCE[0]}")/install_checks.sh"
+source "$source/scripts/setup.sh"
 require_tools scripts/setup.sh dpkg-deb dpkg-shlibdeps desktop-file-validate Xvfb xwininfo
 pid=""
-xvfb=""
 cleanup_more() {
     [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true
-    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    readout_xvfb_stop
 }
 
 # A display of the test's own, where the windows' titles can be read. It has no session bus, and the
 # programs are told so (DBUS_SESSION_BUS_ADDRESS=disabled:): without an address libdbus tries to start
 # one, and leaks a buffer doing it, which the sanitizer build would report.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -s "$scratch/display" ] && break
-    sleep 0.1
-done
-[ -s "$scratch/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-display=:$(cat "$scratch/display")
+readout_xvfb_start || { echo "FAIL: Xvfb did not start"; exit 1; }
+display=$DISPLAY
 
 program_files="bin/orvane-readout
 share/applications/orvane-readout.desktop
@@ -132,14 +126,9 @@ check_run() {
         STANDIN_DIR="$standin" LOADER_CACHE="$run/ld.so.cache" \
         "${launcher[@]}" "$exe" >"$run/output.txt" 2>&1 &
     pid=$!
-    local ticks=0
-    for _ in $(seq 100); do
-        ticks=$(grep -c "$tick" "$calls" 2>/dev/null || true)
-        [ "${ticks:-0}" -lt 3 ] || break
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ "${ticks:-0}" -ge 3 ] || fail "$what: only ${ticks:-0} refreshes"
+    local ticks
+    ticks=$(readout_wait_refreshes "$calls" "$tick" "$pid")
+    [ "$ticks" -ge 3 ] || fail "$what: only $ticks refreshes"
     DISPLAY=$display xwininfo -name "$title" >/dev/null 2>&1 ||
         fail "$what: no window titled '$title':"$'\n'"$(DISPLAY=$display xwininfo -root -children | grep '"')"
     local status=0
@@ -200,6 +189,23 @@ else
         lintian --fail-on error,warning "$program_deb" "$simulator_deb" >"$scratch/lintian.log" 2>&1 ||
             fail "lintian on the packages:"$'\n'"$(cat "$scratch/lintian.log")"
     fi
+fi
+
+# A build against a card's library (here the stand-in), configured only: nothing in `all` builds the
+# simulated boards, the program is linked with the card's library, and the simulator an earlier
+# configuration of the tree built, where the program's build run path looks first, is gone.
+if command -v ninja >/dev/null; then
+    card_build=$scratch/card-build
+    mkdir -p "$card_build/lib"
+    cp "$build/lib/libivrlib32.so" "$card_build/lib/"
+    quietly "$cmake" -S "$source" -B "$card_build" -G Ninja -DENCODER_LIBRARY="$standin/libivrlib32.so"
+    [ ! -e "$card_build/lib/libivrlib32.so" ] || fail "a card's build tree keeps the simulator built in it before"
+    simulator=$(ninja -C "$card_build" -t targets all | grep -v ': phony$' | grep ivrlib32 | grep -v '^standin/' || true)
+    [ -z "$simulator" ] || fail "a card's build builds the simulated boards:"$'\n'"$simulator"
+    ninja -C "$card_build" -t commands bin/orvane-readout | tail -n 1 | grep -qF " $standin/libivrlib32.so " ||
+        fail "a card's build does not link the program with the card's library"
+else
+    skipped+=(ninja)
 fi
 
 if ((failures == 0 && ${#skipped[@]})); then

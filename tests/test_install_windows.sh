@@ -17,6 +17,7 @@ set -euo pipefail
 build=$1 cpack=$2 wine=$3 objdump=$4 standin=$5
 
 source "$(dirname "${BASH_SOURCE[0]}")/install_checks.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/setup.sh"
 require_tools scripts/test-windows.sh "$wine" wineserver strings "$objdump" xwininfo md5sum
 [ -n "${DISPLAY:-}" ] || { echo "SKIP: no display for the program's window (scripts/test-windows.sh runs on Xvfb)"; exit 77; }
 export WINEDEBUG=-all
@@ -96,14 +97,9 @@ start() {
         -u ENCODER_SIM_SET -u ENCODER_SIM_MOTION ENCODER_SIM_TRACE="$trace" STANDIN_CARD_TRACE="$card" \
         "$wine" "$target" >"$scratch/output.txt" 2>&1 &
     pid=$!
-    local ticks=0
-    for _ in $(seq 300); do
-        ticks=$(tr -d '\r' <"$calls" 2>/dev/null | grep -c "$tick" || true)
-        [ "${ticks:-0}" -lt 3 ] || break
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ "${ticks:-0}" -ge 3 ] || fail "$what: only ${ticks:-0} refreshes of channel 1"
+    local ticks
+    ticks=$(readout_wait_refreshes "$calls" "$tick" "$pid" 30)
+    [ "$ticks" -ge 3 ] || fail "$what: only $ticks refreshes of channel 1"
     xwininfo -name "$title" >/dev/null 2>&1 ||
         fail "$what: no window titled '$title':"$'\n'"$(xwininfo -root -children | grep '"' || true)"
 }
