@@ -29,7 +29,7 @@ xvfb=""
 cleanup_more() {
     [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
-    leave_system
+    [ -z "${system:-}" ] || leave_system || true
 }
 
 # A display of the test's own, where the windows' titles can be read. It has no session bus, and the
@@ -285,7 +285,7 @@ if [ -n "$in_namespace" ] && ((failures == 0)); then
 
     # Every upgrade path from each earlier layout, half of them with a card. They try the packages'
     # fields and scripts, which the sanitizer build makes no differently: only in the other builds.
-    releases=$source/../shared/releases
+    releases=$source/../shared/releases noted=""
     if grep -qx 'READOUT_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
         echo "NOTE: the sanitizer build: the upgrades from the earlier releases are not tried"
         releases=""
@@ -299,8 +299,9 @@ if [ -n "$in_namespace" ] && ((failures == 0)); then
             break
         elif [ -d "$releases/$from" ]; then
             upgrade_row "$from" "$how" "$card"
-        else
-            echo "NOTE: no $releases/$from: the upgrade from it by $how is not tried"
+        elif [[ "$noted" != *" $from "* ]]; then
+            echo "NOTE: no $releases/$from: the upgrades from it are not tried"
+            noted+=" $from "
         fi
     done
     leave_system
