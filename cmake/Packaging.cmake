@@ -63,8 +63,9 @@ The window's title ends in (simulated boards) while they are in use.")
         set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS
             "${CPACK_DEBIAN_SIMULATOR_PACKAGE_NAME} (>= ${PROJECT_VERSION})")
         # Up to 1.0.0 the program's own package held the simulator's file, lib/orvane-readout/libivrlib32.so,
-        # and its program looked there first. No dependency back on the program: an upgrade then takes the
-        # two packages in either order.
+        # and its program looked there first. No dependency back on the program, which would make a cycle:
+        # apt upgrades the two in the order it needs. (dpkg -i with the simulated boards named before the
+        # program stops at them over a 1.0.0 program, as Breaks asks; docs/installing.md.)
         set(CPACK_DEBIAN_SIMULATOR_PACKAGE_BREAKS "${CPACK_PACKAGE_NAME} (<< 1.1.0)")
         set(CPACK_DEBIAN_SIMULATOR_PACKAGE_REPLACES "${CPACK_PACKAGE_NAME} (<< 1.1.0)")
         set(CPACK_DEBIAN_SIMULATOR_PACKAGE_ENHANCES ${CPACK_PACKAGE_NAME})
