@@ -1,5 +1,7 @@
 # Run by CPack after it built the Debian package: takes out the postinst and postrm that do nothing but
-# call ldconfig, and builds the package again from the same tree. Needs dpkg-deb.
+# call ldconfig, and builds the package again from the same tree. The simulated boards' package brings the
+# loader's cache up to date through dpkg's ldconfig trigger instead, as Debian wants it, and a call of
+# ldconfig in a maintainer script is what lintian warns of. Needs dpkg-deb.
 foreach(deb IN LISTS CPACK_PACKAGE_FILES)
     if(NOT deb MATCHES "\\.deb$")
         continue()

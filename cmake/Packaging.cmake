@@ -17,11 +17,13 @@ if(UNIX)
     # The Debian packages, from the install rules under /usr: the program's,
     # orvane-readout_<version>_<arch>.deb (the install component "program"), and, unless the program is
     # built against a vendor's library, the simulated boards' own,
-    # orvane-readout-simulated-boards_<version>_<arch>.deb (the component "simulator"). The program's
-    # package does not depend on the simulator's: without it, the program's run path finds no
-    # libivrlib32.so and the loader goes on to the system's folders, where a card's library is. Library
-    # dependencies are worked out from the installed binaries by dpkg-shlibdeps (package dpkg-dev);
-    # lintian finds nothing to report in either package.
+    # orvane-readout-simulated-boards_<version>_<arch>.deb (the component "simulator"), on which the
+    # program's depends. A card's library comes first: the packaged program has no run path, and the
+    # simulated boards are the system's libivrlib32.so in the loader's multiarch folder, as one of the
+    # alternatives for it (update-alternatives, as Debian's BLAS libraries are provided). The loader
+    # finds a card's library named by LD_LIBRARY_PATH, or in /usr/local/lib once ldconfig has registered
+    # it, before that folder. Library dependencies are worked out from the installed binaries by
+    # dpkg-shlibdeps (package dpkg-dev); lintian finds nothing to report in either package.
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -30,6 +32,8 @@ if(UNIX)
     # The dialogs are laid out in dialog units from a sans-serif face; DejaVu Sans is the one they are
     # drawn for.
     set(readout_recommends fonts-dejavu-core)
+    # The packaged program has no run path; the simulated boards' package gets its lintian override.
+    set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/DebStagedFiles.cmake")
     if(ENCODER_LIBRARY)
         # The program's package alone. A vendor's interface library is not part of it: the machine it goes
         # to provides it.
@@ -44,20 +48,63 @@ if(UNIX)
         # before both unless it reads as false (a false constant, IGNORE).
         set(CPACK_PACKAGE_DESCRIPTION_SUMMARY IGNORE)
         set(CPACK_DEBIAN_PROGRAM_DESCRIPTION "${PROJECT_DESCRIPTION}\n${CPACK_PACKAGE_DESCRIPTION}
-Without a card, install orvane-readout-simulated-boards with it.")
+It runs on the simulated boards of orvane-readout-simulated-boards unless a
+card's libivrlib32.so comes first: one in /usr/local/lib (after ldconfig) or
+named by LD_LIBRARY_PATH.")
         set(CPACK_DEBIAN_SIMULATOR_DESCRIPTION "Simulated encoder boards for the digital readout
 The encoder interface library libivrlib32.so as a simulator of encoder
-interface boards with moving channels, in the readout's own folder, where the
-readout finds it before any other library of that name. The window's title
-then ends in (simulated boards). For trying the readout without a card: with
-a card, install the orvane-readout package alone.")
+interface boards with moving channels, for the readout without a card. It is
+the system's libivrlib32.so only where no card's library comes first: one in
+/usr/local/lib (after ldconfig) or named by LD_LIBRARY_PATH is used instead.
+The window's title ends in (simulated boards) while they are in use.")
         set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS ${readout_recommends})
-        set(CPACK_DEBIAN_PROGRAM_PACKAGE_SUGGESTS ${CPACK_DEBIAN_SIMULATOR_PACKAGE_NAME})
-        # The simulator is the program's own: it goes with the same version of the program.
-        set(CPACK_DEBIAN_SIMULATOR_PACKAGE_DEPENDS "${CPACK_PACKAGE_NAME} (= ${PROJECT_VERSION})")
+        # Every apt path leaves the program an interface library: with a card as well, since the card's
+        # comes first.
+        set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS
+            "${CPACK_DEBIAN_SIMULATOR_PACKAGE_NAME} (>= ${PROJECT_VERSION})")
+        # Up to 1.0.0 the program's own package held the simulator's file, lib/orvane-readout/libivrlib32.so,
+        # and its program looked there first. No dependency back on the program, which would make a cycle:
+        # apt upgrades the two in the order it needs. (dpkg -i with the simulated boards named before the
+        # program stops at them over a 1.0.0 program, as Breaks asks; docs/installing.md.)
+        set(CPACK_DEBIAN_SIMULATOR_PACKAGE_BREAKS "${CPACK_PACKAGE_NAME} (<< 1.1.0)")
+        set(CPACK_DEBIAN_SIMULATOR_PACKAGE_REPLACES "${CPACK_PACKAGE_NAME} (<< 1.1.0)")
+        set(CPACK_DEBIAN_SIMULATOR_PACKAGE_ENHANCES ${CPACK_PACKAGE_NAME})
+        # The alternative, installed on configure and removed with the package, and the loader's cache
+        # brought up to date through dpkg's ldconfig trigger. Lintian sees no library of the package in the
+        # loader's folders (the link is made by update-alternatives) and would call the trigger
+        # unnecessary; the package says why it is not.
+        set(readout_multiarch "${CMAKE_LIBRARY_ARCHITECTURE}")
+        if(NOT readout_multiarch)
+            set(readout_multiarch x86_64-linux-gnu)
+        endif()
+        set(readout_alternative "libivrlib32.so-${readout_multiarch}")
+        set(readout_alternative_link "/usr/lib/${readout_multiarch}/libivrlib32.so")
+        set(readout_simulator_path "/usr/lib/orvane-readout/libivrlib32.so")
+        set(readout_control ${PROJECT_BINARY_DIR}/dist/simulator-control)
+        file(CONFIGURE OUTPUT ${readout_control}/postinst CONTENT [[#!/bin/sh
+set -e
+if [ "$1" = configure ] || [ "$1" = abort-upgrade ] || [ "$1" = abort-deconfigure ] || [ "$1" = abort-remove ]; then
+    update-alternatives --install @readout_alternative_link@ @readout_alternative@ @readout_simulator_path@ 10
+fi
+]] @ONLY)
+        file(CONFIGURE OUTPUT ${readout_control}/prerm CONTENT [[#!/bin/sh
+set -e
+if [ "$1" = remove ] || [ "$1" = deconfigure ]; then
+    update-alternatives --remove @readout_alternative@ @readout_simulator_path@
+fi
+]] @ONLY)
+        file(CONFIGURE OUTPUT ${readout_control}/triggers CONTENT "activate-noawait ldconfig\n")
+        set(CPACK_DEBIAN_SIMULATOR_PACKAGE_CONTROL_EXTRA
+            "${readout_control}/postinst;${readout_control}/prerm;${readout_control}/triggers")
+        set(CPACK_DEBIAN_SIMULATOR_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+        set(CPACK_READOUT_SIMULATOR_OVERRIDES
+"# The package makes ${readout_alternative_link} with update-alternatives: the
+# loader's cache needs the trigger for that link, which lintian does not see.
+${CPACK_DEBIAN_SIMULATOR_PACKAGE_NAME}: package-has-unnecessary-activation-of-ldconfig-trigger
+")
     endif()
-    # CPack has postinst and postrm call ldconfig for the simulated boards, though ldconfig never looks
-    # in the program's own library folder: the simulator's package is rebuilt without them.
+    # CPack has postrm call ldconfig for the simulated boards, which the trigger does: the simulator's
+    # package is rebuilt without it.
     set(CPACK_POST_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/DebWithoutLdconfig.cmake")
 
     # The copyright file in Debian's format, from LICENSE, and the changelog: the package is built from

@@ -2,20 +2,25 @@
 # The installed program. `cmake --install` into a fresh prefix, and the two Debian packages (the program,
 # and the simulated boards) unpacked together into a scratch root, hold the same files in the usual
 # places; the desktop entry validates and names the installed program and icon; the packages declare
-# their libraries, and the program's does not depend on the simulator's; and each installed program runs
-# on the simulated boards installed with it (no environment variable points at them) on Xvfb, says so in
-# its title and ends in order on SIGTERM. With LD_LIBRARY_PATH at a stand-in for a card's library, the
-# installed program uses that library instead, and its title is plain. The program's package unpacked
-# alone runs on the stand-in where the system's loader finds it: in /usr/local/lib, registered by
-# ldconfig, in a private mount namespace so that the system's own folders stay as they are (needs root;
-# skipped, and the test with it, without). The packages' copyright files carry LICENSE, their metadata
-# validates for software centres, and lintian reports no error and no warning on them (those two checks
-# are skipped, and the test with them, where lintian or appstreamcli is missing).
+# their libraries, the program's depends on the simulator's, which breaks and replaces the earlier
+# program that held its file; and the program runs on Xvfb on the simulated boards installed with it (no
+# environment variable points at them), says so in its title and ends in order on SIGTERM, unless a
+# stand-in for a card's library comes first, and its title is plain: named by LD_LIBRARY_PATH, or in
+# /usr/local/lib. The packages are installed with dpkg and apt, fresh and as upgrades of the earlier
+# releases' (../shared/releases, rows skipped with a note when it is not there), in a throwaway system:
+# the machine's /etc, /usr and /var with every change going to a tmpfs, in a mount namespace of the
+# test's own (needs root; skipped, and the test with them, without). The packages' copyright files carry
+# LICENSE, their metadata validates for software centres, and lintian reports no error and no warning on
+# them (those two checks are skipped, and the test with them, where lintian or appstreamcli is missing).
 #
 # usage: test_install.sh BUILD_DIR CMAKE CPACK STANDIN_DIR
 set -euo pipefail
 build=$1 cmake=$2 cpack=$3 standin=$4
 source=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# The throwaway systems are mounted in a mount namespace of the test's own, which ends with it.
+if [ -z "${READOUT_TEST_NAMESPACE:-}" ] && unshare -m --propagation private true 2>/dev/null; then
+    READOUT_TEST_NAMESPACE=1 exec unshare -m --propagation private bash "${BASH_SOURCE[0]}" "$@"
+fi
 
 source "$(dirname "${BASH_SOURCE[0]}")/install_checks.sh"
 source "$source/scripts/setup.sh"
@@ -24,6 +29,7 @@ pid=""
 cleanup_more() {
     [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true
     readout_xvfb_stop
+    [ -z "${system:-}" ] || leave_system || true
 }
 
 # A display of the test's own, where the windows' titles can be read. It has no session bus, and the
@@ -45,13 +51,20 @@ simulator_files="lib/orvane-readout/libivrlib32.so
 share/doc/orvane-readout-simulated-boards/changelog.gz
 share/doc/orvane-readout-simulated-boards/copyright"
 expected_files=$(printf '%s\n%s\n' "$program_files" "$simulator_files" | sort)
+# The simulated boards' package also says why it activates the loader's trigger.
+packaged_files=$(printf '%s\n%s\n' "$expected_files" share/lintian/overrides/orvane-readout-simulated-boards | sort)
 
 skipped=()
 for tool in lintian appstreamcli; do
     command -v "$tool" >/dev/null || skipped+=("$tool")
 done
-# A private mount namespace, where the stand-in can be put in /usr/local/lib: root only.
-unshare -m --propagation private true 2>/dev/null || skipped+=("a private mount namespace (root)")
+# A mount namespace of the test's own, for the throwaway systems: root only.
+in_namespace=""
+if [ -n "${READOUT_TEST_NAMESPACE:-}" ] && [ "$(readlink /proc/self/ns/mnt)" != "$(readlink "/proc/$PPID/ns/mnt")" ]; then
+    in_namespace=1
+else
+    skipped+=("a private mount namespace (root)")
+fi
 
 # Width and height of a PNG, from its header.
 png_size() {
@@ -59,10 +72,10 @@ png_size() {
 }
 
 check_tree() {
-    local what=$1 prefix=$2
+    local what=$1 prefix=$2 expected=${3:-$expected_files}
     local files
     files=$(cd "$prefix" && find . -type f -printf '%P\n' | sort)
-    [ "$files" = "$expected_files" ] || fail "$what holds:"$'\n'"$files"
+    [ "$files" = "$expected" ] || fail "$what holds:"$'\n'"$files"
     local entry=$prefix/share/applications/orvane-readout.desktop
     desktop-file-validate "$entry" || fail "$what: the desktop entry does not validate"
     grep -qx 'Exec=orvane-readout' "$entry" || fail "$what: the desktop entry does not start orvane-readout"
@@ -87,48 +100,55 @@ check_tree() {
     fi
 }
 
-# The stand-in card's library where the system's loader finds it, registered in the loader's cache as
-# ldconfig registers a card's library, in a private mount namespace: a fresh /usr/local/lib holding it, a
-# cache built from the system's loader configuration bind-mounted over /etc/ld.so.cache, and a fresh
-# folder for ldconfig's own cache of what it read; ldconfig makes no links (-X). Then runs the command
-# given, in the same process.
-# shellcheck disable=SC2016 # the script is expanded by the shell it runs in
-registered_card=(unshare -m --propagation private sh -c '
-    set -eu
-    mount -t tmpfs card /usr/local/lib
-    mount -t tmpfs ldconfig /var/cache/ldconfig
-    cp "$STANDIN_DIR/libivrlib32.so" /usr/local/lib/
-    ldconfig -X -C "$LOADER_CACHE"
-    mount --bind "$LOADER_CACHE" /etc/ld.so.cache
-    exec "$@"' sh)
+# A throwaway system: the machine's /etc, /usr and /var as they are, with every change from here on going
+# to a tmpfs (an overlay on each, in the test's own mount namespace) until leave_system. Packages are
+# installed there with dpkg and apt as on the machine, which stays as it is; its manual pages' index is
+# not rebuilt, which takes seconds.
+system=""
+fresh_system() {
+    leave_system
+    [ -n "$in_namespace" ] || { echo "FAIL: no throwaway system outside a namespace of the test's own"; exit 1; }
+    system=$scratch/system-$1
+    mkdir -p "$system"
+    mount -t tmpfs "system-$1" "$system"
+    local top
+    for top in etc usr var; do
+        mkdir "$system/$top" "$system/$top.work"
+        mount -t overlay "system-$1" -o "lowerdir=/$top,upperdir=$system/$top,workdir=$system/$top.work" "/$top"
+    done
+    rm -f /var/lib/man-db/auto-update
+}
+leave_system() {
+    [ -n "$system" ] || return 0
+    umount -l /var /usr /etc "$system"
+    system=""
+}
 
 # check_run WHAT EXE [CARD]: runs an installed program until it has refreshed its channels a few times,
 # checks its window's title, ends it with SIGTERM and checks how it went. With CARD "library-path" the
-# program runs with LD_LIBRARY_PATH at the stand-in card's library; with "registered", with the stand-in
-# registered with the system's loader.
+# program runs with LD_LIBRARY_PATH at the stand-in card's library; with "installed", on the stand-in
+# the system's loader finds.
 check_run() {
     local what=$1 exe=$2 card=${3:-}
     local run=$scratch/run-$what
     mkdir -p "$run"
     local trace=$run/trace.txt calls=$run/trace.txt tick='^read 40 5 ' title="Orvane001 - Digital Readout (simulated boards)"
-    local library=() launcher=()
+    local library=()
     if [ -n "$card" ]; then
         calls=$run/card.txt tick='^read 40 1$' title="Orvane001 - Digital Readout"
     fi
     case "$card" in
         library-path) library=(LD_LIBRARY_PATH="$standin") ;;
-        registered) launcher=("${registered_card[@]}") ;;
     esac
     env -u LD_LIBRARY_PATH -u ENCODER_SIM_CHANNELS -u ENCODER_SIM_BOARDS -u ENCODER_SIM_TYPES \
         -u ENCODER_SIM_ABSENT -u ENCODER_SIM_SET -u ENCODER_SIM_MOTION "${library[@]}" \
         QT_QPA_PLATFORM=xcb DISPLAY="$display" DBUS_SESSION_BUS_ADDRESS=disabled: \
         XDG_CONFIG_HOME="$run/config" ENCODER_SIM_TRACE="$trace" STANDIN_CARD_TRACE="$run/card.txt" \
-        STANDIN_DIR="$standin" LOADER_CACHE="$run/ld.so.cache" \
-        "${launcher[@]}" "$exe" >"$run/output.txt" 2>&1 &
+        "$exe" >"$run/output.txt" 2>&1 &
     pid=$!
     local ticks
     ticks=$(readout_wait_refreshes "$calls" "$tick" "$pid")
-    [ "$ticks" -ge 3 ] || fail "$what: only $ticks refreshes"
+    [ "$ticks" -ge 3 ] || fail "$what: only $ticks refreshes"$'\n'"$(cat "$run/output.txt")"
     DISPLAY=$display xwininfo -name "$title" >/dev/null 2>&1 ||
         fail "$what: no window titled '$title':"$'\n'"$(DISPLAY=$display xwininfo -root -children | grep '"')"
     local status=0
@@ -166,25 +186,23 @@ else
         echo ",$(dpkg-deb -f "$1" "$2" | sed 's/([^)]*)//g; s/ //g'),"
     }
     names=$(package_names "$program_deb" Depends)
-    for pkg in libc6 libqt6core6 libqt6gui6 libqt6widgets6; do
+    for pkg in libc6 libqt6core6 libqt6gui6 libqt6widgets6 orvane-readout-simulated-boards; do
         [[ "$names" == *",$pkg,"* ]] || fail "the program's package does not depend on $pkg: $names"
     done
-    [[ "$names" != *",orvane-readout-simulated-boards,"* ]] ||
-        fail "the program's package depends on the simulator's"
+    # No dependency back: an upgrade takes the two packages in either order.
     names=$(package_names "$simulator_deb" Depends)
-    [[ "$names" == *",orvane-readout,"* ]] ||
-        fail "the simulator's package does not depend on the program's: $names"
+    [[ "$names" != *",orvane-readout,"* ]] || fail "the simulator's package depends on the program's: $names"
+    for field in Breaks Replaces; do
+        [ "$(dpkg-deb -f "$simulator_deb" "$field")" = "orvane-readout (<< 1.1.0)" ] ||
+            fail "the simulator's package has '$field: $(dpkg-deb -f "$simulator_deb" "$field")'"
+    done
     for deb in "$program_deb" "$simulator_deb"; do
         dpkg -x "$deb" "$scratch/root"
     done
-    check_tree package "$scratch/root/usr"
-    check_run package "$scratch/root/usr/bin/orvane-readout"
+    check_tree package "$scratch/root/usr" "$packaged_files"
     dpkg -x "$program_deb" "$scratch/program"
     files=$(cd "$scratch/program/usr" && find . -type f -printf '%P\n' | sort)
     [ "$files" = "$program_files" ] || fail "the program's package holds:"$'\n'"$files"
-    if unshare -m --propagation private true 2>/dev/null; then
-        check_run program-alone "$scratch/program/usr/bin/orvane-readout" registered
-    fi
     if command -v lintian >/dev/null; then
         lintian --fail-on error,warning "$program_deb" "$simulator_deb" >"$scratch/lintian.log" 2>&1 ||
             fail "lintian on the packages:"$'\n'"$(cat "$scratch/lintian.log")"
@@ -206,6 +224,93 @@ if command -v ninja >/dev/null; then
         fail "a card's build does not link the program with the card's library"
 else
     skipped+=(ninja)
+fi
+
+# The stand-in card's library in /usr/local/lib, registered by ldconfig, as a card's maker installs it.
+install_card() {
+    cp "$standin/libivrlib32.so" /usr/local/lib/
+    ldconfig
+}
+
+# upgrade_row FROM HOW [CARD]: in a throwaway system, the packages of the earlier release FROM (a folder
+# of ../shared/releases; none: a fresh install) installed with dpkg, the stand-in card's library beside
+# them when CARD is "installed", then these packages installed by HOW; then both are installed, at this
+# version, and the program runs on the card where there is one, else on the simulated boards.
+upgrade_row() {
+    local from=$1 how=$2 card=${3:-}
+    local what=${from:-fresh}-$how${card:+-card}
+    fresh_system "$what"
+    [ -z "$from" ] || quietly dpkg -i "$releases/$from"/*.deb
+    [ -z "$card" ] || install_card
+    case "$how" in
+        apt-upgrade)
+            quietly apt-get "${apt_options[@]}" update
+            quietly env DEBIAN_FRONTEND=noninteractive apt "${apt_options[@]}" upgrade -y
+            ;;
+        apt-install) quietly env DEBIAN_FRONTEND=noninteractive apt "${apt_options[@]}" install -y "$program_deb" "$simulator_deb" ;;
+        dpkg-program-first) quietly dpkg -i "$program_deb" "$simulator_deb" ;;
+        dpkg-simulator-first)
+            # Over an earlier program dpkg stops at the simulated boards, which break it, and installs
+            # the program; the same command again installs the simulated boards (docs/installing.md).
+            dpkg -i "$simulator_deb" "$program_deb" >"$scratch/command.log" 2>&1 ||
+                quietly dpkg -i "$simulator_deb" "$program_deb"
+            ;;
+    esac
+    local state
+    state=$(dpkg-query -W -f='${Package} ${Version} ${Status}\n' orvane-readout orvane-readout-simulated-boards)
+    [ "$state" = "orvane-readout $version install ok installed"$'\n'"orvane-readout-simulated-boards $version install ok installed" ] ||
+        fail "$what: the packages are"$'\n'"$state"
+    check_run "$what" /usr/bin/orvane-readout "$card"
+}
+
+if [ -n "$in_namespace" ] && ((failures == 0)); then
+    version=$(dpkg-deb -f "$program_deb" Version)
+    # A repository of these packages, the only one apt reads, in the test's own folder, which only root
+    # reads (apt reads it as root, not as its sandbox's user).
+    repository=$scratch/repository
+    mkdir -p "$repository/parts"
+    cp "$program_deb" "$simulator_deb" "$repository/"
+    (cd "$repository" && dpkg-scanpackages . /dev/null >Packages 2>/dev/null)
+    echo "deb [trusted=yes] file:$repository ./" >"$repository/sources.list"
+    apt_options=(-o "Dir::Etc::SourceList=$repository/sources.list" -o "Dir::Etc::SourceParts=$repository/parts"
+        -o APT::Sandbox::User=root)
+
+    # The installed prefix: a card's library in /usr/local/lib comes before its simulated boards.
+    fresh_system prefix-card
+    install_card
+    check_run prefix-card "$scratch/prefix/bin/orvane-readout" installed
+    # Both packages fresh: the simulated boards, then a card's library in /usr/local/lib before them, and
+    # one in /usr/lib after the command docs/card.md gives for it.
+    upgrade_row "" apt-install
+    install_card
+    check_run fresh-card /usr/bin/orvane-readout installed
+    rm /usr/local/lib/libivrlib32.so
+    cp "$standin/libivrlib32.so" /usr/lib/
+    ln -s /usr/lib/libivrlib32.so /usr/local/lib/ && ldconfig
+    check_run fresh-card-usr-lib /usr/bin/orvane-readout installed
+
+    # Every upgrade path from each earlier layout, half of them with a card. They try the packages'
+    # fields and scripts, which the sanitizer build makes no differently: only in the other builds.
+    releases=$source/../shared/releases noted=""
+    if grep -qx 'READOUT_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+        echo "NOTE: the sanitizer build: the upgrades from the earlier releases are not tried"
+        releases=""
+    fi
+    for row in "1.0.0-ca864f6 apt-upgrade" "1.0.0-ca864f6 apt-install installed" \
+        "1.0.0-ca864f6 dpkg-program-first" "1.0.0-ca864f6 dpkg-simulator-first installed" \
+        "1.0.0-0fe3a53 apt-upgrade installed" "1.0.0-0fe3a53 apt-install" \
+        "1.0.0-0fe3a53 dpkg-program-first installed" "1.0.0-0fe3a53 dpkg-simulator-first"; do
+        read -r from how card <<<"$row"
+        if [ -z "$releases" ]; then
+            break
+        elif [ -d "$releases/$from" ]; then
+            upgrade_row "$from" "$how" "$card"
+        elif [[ "$noted" != *" $from "* ]]; then
+            echo "NOTE: no $releases/$from: the upgrades from it are not tried"
+            noted+=" $from "
+        fi
+    done
+    leave_system
 fi
 
 if ((failures == 0 && ${#skipped[@]})); then

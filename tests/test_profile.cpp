@@ -9,6 +9,7 @@
 #include "hardware/ModeWord.h"
 #include "resources/Resources.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -16,6 +17,7 @@
 #include <QSet>
 #include <QSysInfo>
 #include <QTest>
+#include <QThread>
 #include <array>
 #include <cerrno>
 #include <clocale>
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
 #if defined(Q_OS_WIN)
 #include <qt_windows.h>
 #else
@@ -56,6 +59,37 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
+
+#if !defined(Q_OS_WIN)
+// How this process opened `path` through a descriptor other than `own` (O_RDONLY, O_WRONLY or O_RDWR),
+// once it has: what the kernel records for the descriptor, whoever the process runs as. -1 when no such
+// descriptor appears within five seconds.
+int AccessModeOnceOpened(const QString& path, int own)
+{
+    const QByteArray target = QFile::encodeName(QFileInfo(path).canonicalFilePath());
+    const QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired()) {
+        for (const QString& entry :
+             QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System)) {
+            const int fd = entry.toInt();
+            std::array<char, 4096> link{};
+            const ssize_t length =
+                ::readlink(QFile::encodeName(QStringLiteral("/proc/self/fd/") + entry).constData(),
+                           link.data(), link.size() - 1);
+            if (fd == own || length <= 0 || QByteArray(link.data(), static_cast<int>(length)) != target)
+                continue;
+            // "flags:\t0100002": octal.
+            const QByteArray info = FileBytes(QStringLiteral("/proc/self/fdinfo/") + entry);
+            for (const QByteArray& line : info.split('\n')) {
+                if (line.startsWith("flags:"))
+                    return static_cast<int>(line.mid(6).trimmed().toUInt(nullptr, 8)) & O_ACCMODE;
+            }
+        }
+        QThread::msleep(1);
+    }
+    return -1;
+}
+#endif
 
 // One value of the profile as the file holds it, read from a private copy so nothing cached applies;
 // on Windows straight from the registry branch.
@@ -435,6 +469,9 @@ private slots:
             << "malformed, disk full" << false << system(EFBIG);
         QTest::newRow("another readout holds the lock")
             << "locked" << false << QStringLiteral("Another readout held the profile's lock for 5 s");
+        // The save waits for a lock held a moment. The lock file is opened for writing: on NFS the kernel
+        // makes the lock a POSIX write lock, which a file opened for reading only cannot take.
+        QTest::newRow("another readout holds the lock a moment") << "locked a moment" << true << QString();
     }
 
     void failedSaveIsReported()
@@ -484,19 +521,32 @@ private slots:
             limit.rlim_cur = 300;
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
         }
-        // Another readout holding the profile's lock, and not letting go.
-        const int lock = obstacle == QLatin1String("locked")
-                             ? ::open(QFile::encodeName(File() + QStringLiteral(".lock")).constData(),
-                                      O_RDWR | O_CREAT, 0600)
+        // Another readout holding the profile's lock, and not letting go, or letting go once this save
+        // has opened the lock file and waits for it.
+        const QString lockFile = File() + QStringLiteral(".lock");
+        const int lock = obstacle.startsWith(QLatin1String("locked"))
+                             ? ::open(QFile::encodeName(lockFile).constData(), O_RDWR | O_CREAT, 0600)
                              : -1;
         const auto unlock = qScopeGuard([lock] {
             if (lock >= 0)
                 ::close(lock);
         });
-        if (obstacle == QLatin1String("locked"))
+        if (lock >= 0)
             QCOMPARE(flock(lock, LOCK_EX), 0);
+        int waitingMode = -1;
+        std::thread letGo;
+        if (obstacle == QLatin1String("locked a moment")) {
+            letGo = std::thread([&] {
+                waitingMode = AccessModeOnceOpened(lockFile, lock);
+                flock(lock, LOCK_UN);
+            });
+        }
         const int status = app->ExitInstance();
+        if (letGo.joinable())
+            letGo.join();
         setrlimit(RLIMIT_FSIZE, &unlimited);
+        if (obstacle == QLatin1String("locked a moment"))
+            QCOMPARE(waitingMode, O_RDWR);
 #endif
 
         QCOMPARE(status, saved ? 0 : 1);
