@@ -4,10 +4,11 @@
 # simulated boards only) with Qt for Windows and Debian's mingw-w64, runs every test of each under wine
 # through CTest (headless tests offscreen, the rest on Xvfb), each leg in a fresh wine prefix, and builds
 # the installers. Run as root on Debian 12; installs what it lacks.
-# Usage: test-windows.sh [--releases] [32|64]   (both legs unless one is named)
+# Usage: test-windows.sh [32|64]   (both legs unless one is named)
 #
-# --releases also tries the earlier releases' installers (upgrades from them, downgrades to them), from the
-# folder READOUT_RELEASES names, else ../shared/releases beside the checkout.
+# The installer's test also tries the earlier releases' installers (upgrades from them, downgrades to them)
+# from the folder READOUT_RELEASES names, else from ../shared/releases beside the checkout when it is there
+# (CI has it); READOUT_RELEASES= (empty) leaves them out.
 #
 # Qt for Windows (qt6.4.2-mingwBITS.tar.xz, with the toolchain file mingwBITS.cmake beside it or inside it)
 # comes from the folder READOUT_TOOLCHAINS names, else from ../shared/toolchains beside the checkout when
@@ -15,25 +16,23 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-releases=0
-if [ "${1:-}" = --releases ]; then
-    releases=1
-    shift
-fi
 case ${1:-both} in
 32 | 64) legs=("$1") ;;
 both) legs=(32 64) ;;
 *)
-    echo "usage: $0 [--releases] [32|64]" >&2
+    echo "usage: $0 [32|64]" >&2
     exit 2
     ;;
 esac
-if ((releases)); then
-    export READOUT_RELEASES=${READOUT_RELEASES:-$READOUT_ROOT/../shared/releases}
+if [ -z "${READOUT_RELEASES+set}" ] && [ -d "$READOUT_ROOT/../shared/releases" ]; then
+    READOUT_RELEASES=$READOUT_ROOT/../shared/releases
+fi
+if [ -n "${READOUT_RELEASES:-}" ]; then
     if [ ! -d "$READOUT_RELEASES" ]; then
-        echo "No earlier releases in $READOUT_RELEASES: set READOUT_RELEASES to their folder." >&2
+        echo "No earlier releases in $READOUT_RELEASES: set READOUT_RELEASES to their folder, or to nothing." >&2
         exit 2
     fi
+    export READOUT_RELEASES
     READOUT_RELEASES=$(cd "$READOUT_RELEASES" && pwd)
 else
     unset READOUT_RELEASES

@@ -218,6 +218,9 @@ if [ "$bits" = 32 ]; then
     # file time has changed.
     touch -d '2001-02-03 04:05' "$home/bin/ivrlib32.dll"
     before=$(cd "$home" && find . -type f -exec md5sum {} + | sort)
+    # The program of this build is known by the mutex it holds, wherever it runs from: here the build
+    # tree's, which keeps no installed file in use.
+    target="$build/bin/orvane-readout.exe"
     start asked simulator
     status=0
     "$wine" "$installer" /S /SIMULATED=0 >/dev/null 2>&1 || status=$?
