@@ -124,6 +124,8 @@ elseif(WIN32)
     set(CPACK_READOUT_SIMULATOR_DESCRIPTION "${READOUT_SIMULATOR_DESCRIPTION}")
     # The mutex the running program holds, which the installer and the uninstaller look for.
     set(CPACK_READOUT_RUNNING_MUTEX "${READOUT_RUNNING_MUTEX}")
+    # The copyright line of LICENSE, for the installer's version block.
+    file(STRINGS "${PROJECT_SOURCE_DIR}/LICENSE" CPACK_READOUT_COPYRIGHT REGEX "^Copyright \\(c\\) " LIMIT_COUNT 1)
 
     # What the uninstaller deletes: the program's files by name, never the rest of its folders, where a
     # card owner may have put the card's library. Each removal is checked (the script's REMOVE).

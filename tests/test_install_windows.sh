@@ -6,7 +6,8 @@
 # after the simulator's file time changed. With a stand-in card library in the system folder the 32-bit
 # installer leaves the simulator out and the program uses the card's library under its plain title;
 # /SIMULATED=1 puts the simulator in all the same, and /SIMULATED=0 takes it out again, but while the
-# program runs neither it nor the uninstaller changes anything, and both end with exit status 2. A card
+# program runs (known by its mutex alone: the build tree's) neither it nor the uninstaller changes
+# anything, the entry and the shortcuts stay, and both end with exit status 2. A card
 # owner's ivrlib32.dll in the program's folder is the same bytes after reinstalls and after the
 # uninstaller. The 64-bit leg also installs the 32-bit installer named by READOUT_WIN32_INSTALLER
 # (scripts/test-windows.sh sets it) beside its own, in either order: both run, each uninstalls without
