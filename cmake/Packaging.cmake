@@ -169,14 +169,18 @@ elseif(WIN32)
         set(CPACK_READOUT_SIMULATOR 1)
     endif()
     set(CPACK_READOUT_SIMULATOR_DESCRIPTION "${READOUT_SIMULATOR_DESCRIPTION}")
+    # The mutex the running program holds, which the installer and the uninstaller look for.
+    set(CPACK_READOUT_RUNNING_MUTEX "${READOUT_RUNNING_MUTEX}")
+    # The copyright line of LICENSE, for the installer's version block.
+    file(STRINGS "${PROJECT_SOURCE_DIR}/LICENSE" CPACK_READOUT_COPYRIGHT REGEX "^Copyright \\(c\\) " LIMIT_COUNT 1)
 
     # What the uninstaller deletes: the program's files by name, never the rest of its folders, where a
-    # card owner may have put the card's library.
+    # card owner may have put the card's library. Each removal is checked (the script's REMOVE).
     get_property(readout_program_files GLOBAL PROPERTY READOUT_PROGRAM_FILES)
     set(readout_uninstall_lines "")
     foreach(file IN LISTS readout_program_files)
         string(REPLACE "/" "\\" file "${file}")
-        string(APPEND readout_uninstall_lines "    Delete \"$INSTDIR\\${file}\"\n")
+        string(APPEND readout_uninstall_lines "    !insertmacro REMOVE \"$INSTDIR\\${file}\"\n")
     endforeach()
     set(CPACK_READOUT_UNINSTALL_LIST "${PROJECT_BINARY_DIR}/nsis/uninstall-files.nsh")
     file(WRITE "${CPACK_READOUT_UNINSTALL_LIST}" "${readout_uninstall_lines}")

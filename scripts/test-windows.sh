@@ -6,6 +6,10 @@
 # the installers. Run as root on Debian 12; installs what it lacks.
 # Usage: test-windows.sh [32|64]   (both legs unless one is named)
 #
+# The installer's test also tries the earlier releases' installers (upgrades from them, downgrades to them)
+# from the folder READOUT_RELEASES names, else from ../shared/releases beside the checkout when it is there
+# (CI has it); READOUT_RELEASES= (empty) leaves them out.
+#
 # Qt for Windows (qt6.4.2-mingwBITS.tar.xz, with the toolchain file mingwBITS.cmake beside it or inside it)
 # comes from the folder READOUT_TOOLCHAINS names, else from ../shared/toolchains beside the checkout when
 # it is there, else from build-win-qt/, where scripts/build-windows-qt.sh builds it the first time.
@@ -20,6 +24,19 @@ both) legs=(32 64) ;;
     exit 2
     ;;
 esac
+if [ -z "${READOUT_RELEASES+set}" ] && [ -d "$READOUT_ROOT/../shared/releases" ]; then
+    READOUT_RELEASES=$READOUT_ROOT/../shared/releases
+fi
+if [ -n "${READOUT_RELEASES:-}" ]; then
+    if [ ! -d "$READOUT_RELEASES" ]; then
+        echo "No earlier releases in $READOUT_RELEASES: set READOUT_RELEASES to their folder, or to nothing." >&2
+        exit 2
+    fi
+    export READOUT_RELEASES
+    READOUT_RELEASES=$(cd "$READOUT_RELEASES" && pwd)
+else
+    unset READOUT_RELEASES
+fi
 
 qt_root="$READOUT_ROOT/build-win-qt"
 if [ -n "${READOUT_TOOLCHAINS:-}" ]; then

@@ -6,11 +6,21 @@
 # after the simulator's file time changed. With a stand-in card library in the system folder the 32-bit
 # installer leaves the simulator out and the program uses the card's library under its plain title;
 # /SIMULATED=1 puts the simulator in all the same, and /SIMULATED=0 takes it out again, but while the
-# program runs neither it nor the uninstaller changes anything, and both end with exit status 2. A card
+# program runs (known by its mutex alone: the build tree's) neither it nor the uninstaller changes
+# anything, the entry and the shortcuts stay, and both end with exit status 2. A card
 # owner's ivrlib32.dll in the program's folder is the same bytes after reinstalls and after the
 # uninstaller. The 64-bit leg also installs the 32-bit installer named by READOUT_WIN32_INSTALLER
 # (scripts/test-windows.sh sets it) beside its own, in either order: both run, each uninstalls without
 # touching the other, and the two uninstalls leave no file, shortcut or uninstall entry.
+#
+# Moves between installations: a second install into another folder (/D=) goes where the first is; a
+# library in the Windows folder or on PATH is not taken for a card's; the 64-bit installer beside a
+# 32-bit card's library ends with a non-zero status and installs nothing unless /SIMULATED=1; a file that
+# cannot be written stops a silent install with a non-zero status before any record is written. With the
+# earlier releases' installers (the folder READOUT_RELEASES names, which `scripts/test-windows.sh
+# --releases` sets): an upgrade from each installs in place, keeps the simulator the installer's own and
+# removes the earlier shortcut names; a downgrade and the earlier uninstaller leave nothing; and an
+# uninstaller whose folder the entry no longer names leaves the entry and the shortcuts.
 #
 # usage: test_install_windows.sh BUILD_DIR CPACK WINE OBJDUMP STANDIN_DLL
 set -euo pipefail
@@ -49,12 +59,23 @@ if [ "$bits" = 64 ]; then
 fi
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane 001 - Digital Readout'
 
-# new_prefix NAME: a fresh prefix of the installer's width; `system` is the system folder as the program
-# sees it.
+# new_prefix NAME: a fresh prefix of the installer's width, a copy of one prefix booted once (quicker than
+# booting each); its system folders, which nothing here changes, are hard links. `system` is the system
+# folder as the program sees it.
 new_prefix() {
     wineserver -k 2>/dev/null || true
+    local booted=$scratch/booted folder
+    if [ ! -d "$booted" ]; then
+        WINEPREFIX=$booted quietly "$wine" wineboot -i
+        WINEPREFIX=$booted wineserver -w
+    fi
     export WINEPREFIX=$scratch/$1
-    quietly "$wine" wineboot -i
+    mkdir "$WINEPREFIX"
+    tar -C "$booted" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 -cf - . |
+        tar -C "$WINEPREFIX" -xf -
+    for folder in system32 syswow64; do
+        [ ! -d "$booted/drive_c/windows/$folder" ] || cp -al "$booted/drive_c/windows/$folder" "$WINEPREFIX/drive_c/windows/"
+    done
     drive=$WINEPREFIX/drive_c
     system=$drive/windows/system32
 }
@@ -161,6 +182,11 @@ done
 images=$(sed -n '/   Entry: ID: 0x000003,/,/   Entry: ID: 0x00000e,/p' <<<"$resources" | grep -cE "^[0-9a-f]+     Entry" || true)
 [ "$images" -eq 2 ] || fail "the .exe's icon has $images images, not 16 and 32 pixels"
 
+# Installed again into another folder: it goes where the first one is (the shortcut still leads there),
+# and nothing goes into the other folder.
+install '/D=C:\Readout2'
+[ ! -e "$drive/Readout2" ] || fail "a second install into another folder made $(find "$drive/Readout2" | head -n 3)"
+
 run plain simulator
 check_profile plain
 # A restored backup gives the simulator another file time: it is still the installer's own.
@@ -189,6 +215,9 @@ if [ "$bits" = 32 ]; then
     # file time has changed.
     touch -d '2001-02-03 04:05' "$home/bin/ivrlib32.dll"
     before=$(cd "$home" && find . -type f -exec md5sum {} + | sort)
+    # The program of this build is known by the mutex it holds, wherever it runs from: here the build
+    # tree's, which keeps no installed file in use.
+    target="$build/bin/orvane-readout.exe"
     start asked simulator
     status=0
     "$wine" "$installer" /S /SIMULATED=0 >/dev/null 2>&1 || status=$?
@@ -202,6 +231,7 @@ if [ "$bits" = 32 ]; then
     [ "$(cd "$home" && find . -type f -exec md5sum {} + | sort)" = "$before" ] ||
         fail "the installer or the uninstaller changed the folder of the running program"
     "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstall entry went while the program ran"
+    [ -e "$shortcut" ] && [ -e "$(dirname "$shortcut")/Uninstall.lnk" ] || fail "the shortcuts went while the program ran"
     kill -0 "$pid" 2>/dev/null || fail "the program did not go on running"
     stop
     install /SIMULATED=0
@@ -224,6 +254,43 @@ uninstall
 [ "$(md5sum <"$home/bin/ivrlib32.dll" 2>/dev/null)" = "$owned" ] ||
     fail "the uninstaller changed the card owner's ivrlib32.dll"
 
+# Nothing installed by an install that fails; what the installer takes for a card's library.
+new_prefix elsewhere
+folder="$drive/Program Files/Orvane 001 - Digital Readout"
+# The status and the records of a silent install that must not go on: no uninstall entry, no shortcut.
+refused() {
+    local status=0
+    "$wine" "$installer" /S "$@" >/dev/null 2>&1 || status=$?
+    wineserver -w
+    [ "$status" != 0 ] || fail "$why: the installer ended with status 0"
+    ! "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "$why: the uninstall entry was written"
+    [ -z "$(find "$drive" -path '*Start Menu*' -iname '*orvane*')" ] || fail "$why: a shortcut was written"
+}
+options=()
+if [ "$bits" = 64 ]; then
+    # A 32-bit card's library in SysWOW64 (the stand-in's name is what the installer sees): the 64-bit
+    # program would show the simulated boards instead, so silent, nothing is installed without /SIMULATED=1.
+    cp "$standin" "$drive/windows/syswow64/ivrlib32.dll"
+    why="the 64-bit installer beside a 32-bit card's library"
+    refused
+    [ ! -e "$folder" ] || fail "$why installed $(find "$folder" | head -n 3)"
+    options=(/SIMULATED=1)
+else
+    # A library in the Windows folder or on PATH is not a card's: it may be anyone's.
+    mkdir "$drive/cardlib"
+    cp "$standin" "$drive/cardlib/ivrlib32.dll"
+    cp "$standin" "$drive/windows/ivrlib32.dll"
+    export WINEPATH='C:\cardlib'
+fi
+# A file that cannot be written (a folder where it goes) stops the install before any record is written.
+mkdir -p "$folder/bin/Qt6Gui.dll"
+why="a file that could not be written"
+refused "${options[@]}"
+rmdir "$folder/bin/Qt6Gui.dll"
+install "${options[@]}"
+simulator_installed || fail "the simulated boards were not installed (${options[*]:-a library in the Windows folder and on PATH})"
+unset WINEPATH
+
 # Both builds side by side in a 64-bit prefix, one installed after the other in either order: each runs;
 # removing one leaves the other working, and removing both leaves nothing of either.
 if [ -n "${installer_of[32]:-}" ] && [ "$bits" = 64 ]; then
@@ -244,13 +311,66 @@ if [ -n "${installer_of[32]:-}" ] && [ "$bits" = 64 ]; then
         run "left-$first-$second" simulator
         quietly "$wine" "${homes[$second]}/Uninstall.exe" /S
         wineserver -w
-        left=$(find "$drive" -iname '*orvane 001*')
+        left=$(find "$drive" -iname '*orvane 001*' -o -name Readout2)
         [ -z "$left" ] || fail "removing both builds left:"$'\n'"$left"
         for view in 32 64; do
             ! "$wine" reg query "$uninstall_key" /reg:$view >/dev/null 2>&1 ||
                 fail "removing both builds left the uninstall entry in the $view-bit registry view"
         done
     done
+fi
+
+# The earlier releases' installers of this width, from the folder READOUT_RELEASES names.
+listed() { (cd "$(dirname "$shortcut")" && ls); }
+nothing_left() {
+    left=$(find "$drive" -iname '*orvane 001*' -o -name Readout2)
+    [ -z "$left" ] || fail "$1 left:"$'\n'"$left"
+    ! "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "$1 left the uninstall entry"
+}
+if [ -n "${READOUT_RELEASES:-}" ]; then
+    suffix=""
+    [ "$bits" = 32 ] || suffix=" (64-bit)"
+    for release in 1.0.0-ca864f6 1.0.0-0fe3a53; do
+        earlier="$READOUT_RELEASES/$release/orvane-readout-1.0.0-win$bits.exe"
+        [ -f "$earlier" ] || { echo "FAIL: no $earlier"; exit 1; }
+        # An upgrade: in place, the simulator this installer's own, only this installer's shortcut names.
+        new_prefix "upgrade-$release"
+        quietly "$wine" "$earlier" /S
+        wineserver -w
+        install
+        strings -e l "$home/bin/ivrlib32.dll" | grep -q "simulated encoder boards" ||
+            fail "upgrade from $release: bin\ivrlib32.dll is not this installer's simulator"
+        [ "$(listed)" = "Orvane 001 - Digital Readout$suffix.lnk"$'\n'"Uninstall$suffix.lnk" ] ||
+            fail "upgrade from $release: the shortcuts are"$'\n'"$(listed)"
+        uninstall
+        nothing_left "upgrade from $release, then the uninstaller"
+        # A downgrade, then the earlier uninstaller: nothing left. (The 64-bit ca864f6 named its shortcuts
+        # as the 32-bit build does: its uninstaller leaves this one's "(64-bit)" names.)
+        [ "$release$bits" != 1.0.0-ca864f664 ] || continue
+        new_prefix "downgrade-$release"
+        install
+        quietly "$wine" "$earlier" /S
+        wineserver -w
+        uninstall
+        nothing_left "a downgrade to $release, then its uninstaller"
+    done
+    # The earlier release installed a second copy into another folder, which the entry and the
+    # shortcuts now name: the first folder's uninstaller leaves them to it.
+    new_prefix stray
+    install
+    quietly "$wine" "$earlier" /S '/D=C:\Readout2'
+    wineserver -w
+    uninstall
+    [ ! -e "$home" ] || fail "the uninstaller left $(find "$home")"
+    "$wine" reg query "$uninstall_key" /v InstallLocation 2>/dev/null | grep -q 'C:\\Readout2' ||
+        fail "the entry of C:\Readout2 went with another folder's uninstaller"
+    [ "$(listed 2>/dev/null)" = "Orvane 001 - Digital Readout$suffix.lnk"$'\n'"Uninstall$suffix.lnk" ] ||
+        fail "the shortcuts of C:\Readout2 went with another folder's uninstaller"
+    quietly "$wine" "$drive/Readout2/Uninstall.exe" /S
+    wineserver -w
+    nothing_left "both uninstallers"
+else
+    echo "NOTE: no READOUT_RELEASES (scripts/test-windows.sh --releases): the earlier releases are not tried"
 fi
 
 finish "installed silently with and without a card's library, run from the shortcut's target, uninstalled"

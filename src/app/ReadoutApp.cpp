@@ -6,6 +6,10 @@
 #include "hardware/EncoderCalls.h"
 #include "resources/Resources.h"
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 CReadoutApp::CReadoutApp(int& argc, char** argv) : fw::CWinApp(argc, argv)
 {
     res::InstallResources();
@@ -14,9 +18,21 @@ CReadoutApp::CReadoutApp(int& argc, char** argv) : fw::CWinApp(argc, argv)
     setApplicationName(res::String(res::AFX_IDS_APP_TITLE));
     SetRegistryKey(kRegistryKey);
     setWindowIcon(res::Icon(res::IDR_MAINFRAME));
+#ifdef Q_OS_WIN
+    // Held until the program ends: the installer and the uninstaller of this build look for it before they
+    // replace or remove anything. The name is the build's own (cmake/Packaging.cmake gives the installer
+    // the same), in the global namespace, so that a program another user runs counts too.
+    m_hRunningMutex = CreateMutexW(nullptr, FALSE, L"Global\\" READOUT_RUNNING_MUTEX);
+#endif
 }
 
-CReadoutApp::~CReadoutApp() = default;
+CReadoutApp::~CReadoutApp()
+{
+#ifdef Q_OS_WIN
+    if (m_hRunningMutex)
+        CloseHandle(m_hRunningMutex);
+#endif
+}
 
 bool CReadoutApp::InitInstance()
 {

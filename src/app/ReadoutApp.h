@@ -39,4 +39,6 @@ private:
 
     std::unique_ptr<CMainFrame> m_pMainWnd;
     std::optional<int> m_nSessionEndStatus;
+    // Windows: the handle of the named mutex that tells installers the program runs; null elsewhere.
+    void* m_hRunningMutex = nullptr;
 };
