@@ -17,8 +17,8 @@
 # library in the Windows folder or on PATH is not taken for a card's; the 64-bit installer beside a
 # 32-bit card's library ends with a non-zero status and installs nothing unless /SIMULATED=1; a file that
 # cannot be written stops a silent install with a non-zero status before any record is written. With the
-# earlier releases' installers (the folder READOUT_RELEASES names, which `scripts/test-windows.sh
-# --releases` sets): an upgrade from each installs in place, keeps the simulator the installer's own and
+# earlier releases' installers (the folder READOUT_RELEASES names, which scripts/test-windows.sh sets
+# to ../shared/releases when it is there): an upgrade from each installs in place, keeps the simulator the installer's own and
 # removes the earlier shortcut names; a downgrade and the earlier uninstaller leave nothing; and an
 # uninstaller whose folder the entry no longer names leaves the entry and the shortcuts.
 #
@@ -370,7 +370,7 @@ if [ -n "${READOUT_RELEASES:-}" ]; then
     wineserver -w
     nothing_left "both uninstallers"
 else
-    echo "NOTE: no READOUT_RELEASES (scripts/test-windows.sh --releases): the earlier releases are not tried"
+    echo "NOTE: no READOUT_RELEASES (scripts/test-windows.sh sets it): the earlier releases are not tried"
 fi
 
 finish "installed silently with and without a card's library, run from the shortcut's target, uninstalled"
