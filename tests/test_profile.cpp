@@ -32,8 +32,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
+#if defined(Q_OS_LINUX)
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #endif
 
 using testsupport::NewFrame;
@@ -59,6 +64,23 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
+
+#if defined(Q_OS_LINUX)
+// Sets or clears the immutable attribute of `path` (chattr +i): 0, or the system's error number.
+int SetImmutable(const QString& path, bool immutable)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int flags = 0;
+    int error = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 ? 0 : errno;
+    flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    if (error == 0 && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) != 0)
+        error = errno;
+    ::close(fd);
+    return error;
+}
+#endif
 
 #if !defined(Q_OS_WIN)
 // How this process opened `path` through a descriptor other than `own` (O_RDONLY, O_WRONLY or O_RDWR),
@@ -469,6 +491,8 @@ private slots:
             << "malformed, disk full" << false << system(EFBIG);
         QTest::newRow("another readout holds the lock")
             << "locked" << false << QStringLiteral("Another readout held the profile's lock for 5 s");
+        // Its folder stays writable: only the last step, putting the new profile in its place, fails.
+        QTest::newRow("profile cannot be replaced") << "immutable" << false << system(EPERM);
         // The save waits for a lock held a moment. The lock file is opened for writing: on NFS the kernel
         // makes the lock a POSIX write lock, which a file opened for reading only cannot take.
         QTest::newRow("another readout holds the lock a moment") << "locked a moment" << true << QString();
@@ -498,6 +522,25 @@ private slots:
         const QByteArray before = obstacle == QLatin1String("folder is a file")
                                       ? FileBytes(folder)
                                       : testsupport::ProfileBytes(File());
+#if !defined(Q_OS_WIN)
+        // The earlier profile's permissions are the new one's.
+        if (obstacle != QLatin1String("folder is a file"))
+            QVERIFY(QFile::setPermissions(File(), QFile::ReadOwner | QFile::WriteOwner));
+#endif
+#if defined(Q_OS_LINUX)
+        const bool immutable = obstacle == QLatin1String("immutable");
+        if (const int error = immutable ? SetImmutable(File(), true) : 0; error != 0)
+            QSKIP(qPrintable(QStringLiteral("The profile cannot be made immutable (%1): that takes the "
+                                            "superuser, on a file system with the attribute (ext4)")
+                                 .arg(QString::fromLocal8Bit(std::strerror(error)))));
+        const auto mutableAgain = qScopeGuard([&] {
+            if (immutable)
+                SetImmutable(File(), false);
+        });
+#elif !defined(Q_OS_WIN)
+        if (obstacle == QLatin1String("immutable"))
+            QSKIP("Files are made immutable here only on Linux");
+#endif
 
         auto* app = static_cast<CReadoutApp*>(qApp);
         QVERIFY(app->InitInstance());
@@ -557,6 +600,17 @@ private slots:
             QCOMPARE(FileBytes(folder), before);
             return;
         }
+#if !defined(Q_OS_WIN)
+        // Nothing beside the profile but its lock file.
+        const QString base = QFileInfo(File()).fileName();
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({base, base + QStringLiteral(".lock")}));
+        struct stat info
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(File()).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, 0600u);
+#endif
         CStoredProfile stored(File());
         QCOMPARE(stored.Value(5, "Name").toString(), QLatin1String(saved ? "N" : "E"));
         if (saved)
