@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/ReadoutApp.h"
 #include "bars/AxisProfile.h"
+#include "core/AxisRecord.h"
 #include "framework/Profile.h"
 #include "hardware/ModeWord.h"
 #include "resources/Resources.h"
@@ -626,23 +627,18 @@ private slots:
         QSKIP("The registry writes each value by itself: there is no profile file to be cut off");
 #else
         // Generation g: every channel named "G<g>", pitch g.5, mode word g.
-        std::array<CAxisBar, 12> bars;
-        const auto saveGeneration = [&bars](int g) {
+        const auto saveGeneration = [](int g) {
             fw::CProfile store;
             for (int ch = 11; ch >= 0; --ch) {
-                CAxisBar& bar = bars[static_cast<size_t>(ch)];
-                bar.m_nChannel = static_cast<int16_t>(ch);
-                bar.m_strName = QStringLiteral("G%1").arg(g);
-                bar.m_dPitch = g + 0.5;
-                bar.m_dwMode = static_cast<uint32_t>(g);
-                profile::SaveAxisSettings(bar, store);
+                CAxisRecord axis;
+                axis.m_nChannel = static_cast<int16_t>(ch);
+                axis.m_strName = QStringLiteral("G%1").arg(g);
+                axis.m_dPitch = g + 0.5;
+                axis.m_dwMode = static_cast<uint32_t>(g);
+                profile::SaveAxisSettings(axis, store);
             }
             return store.Commit();
         };
-        const auto forget = qScopeGuard([&bars] {
-            for (CAxisBar& bar : bars)
-                bar.m_nChannel = -1;
-        });
         // Beside the profile: the operator's own files, the locked, read-back copy of a killed save of
         // an earlier version, and that version's lock naming a process that is still running (this one).
         const QDir folder = QFileInfo(File()).dir();
