@@ -23,7 +23,6 @@ class TestAxisproperties : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
 
-
     void MakeFrame(const std::vector<int>& types)
     {
         testsupport::SetCard(static_cast<int>(types.size()), 1, types);
@@ -92,7 +91,7 @@ private slots:
         MakeFrame({0, type});
         SetRecord(Bar(1), QStringLiteral("Y"), 0.5, 4000);
         QString opened;
-        CAxisBar* edited = nullptr;
+        CAxisRecord* edited = nullptr;
         QWidget* owner = nullptr;
         Setup(Bar(1), [&](CAxisPropertiesDlg& dlg) {
             QCOMPARE(dlg.windowTitle(), QStringLiteral("Axis Properties"));
@@ -130,7 +129,7 @@ private slots:
             QVERIFY(!dlg.isVisible());
         });
         QCOMPARE(opened, QLatin1String(ssi ? "CSsiPropertiesDlg" : "CIncPropertiesDlg"));
-        QCOMPARE(edited, &Bar(1));
+        QCOMPARE(edited, static_cast<CAxisRecord*>(&Bar(1)));
     }
 
     // With no window active, as right after another dialog closed, the main window owns the dialog.
@@ -177,7 +176,6 @@ private slots:
         QCOMPARE(Bar().m_nChannel, int16_t(0));
         QCOMPARE(Bar().m_dPitch, 2.0);
         QCOMPARE(Bar().m_dCount, 4000.0);
-        QCOMPARE(Bar().m_dResolution, 0.0005);
         QCOMPARE(Bar().m_nDecimals, 4);
         QVERIFY(m_profile->Messages().isEmpty());
     }

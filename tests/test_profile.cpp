@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/ReadoutApp.h"
 #include "bars/AxisProfile.h"
+#include "core/AxisRecord.h"
 #include "framework/Profile.h"
 #include "hardware/ModeWord.h"
 #include "resources/Resources.h"
@@ -12,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSet>
@@ -32,8 +34,12 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
+#if defined(Q_OS_LINUX)
+#include <sys/mount.h>
 #endif
 
 using testsupport::NewFrame;
@@ -464,11 +470,15 @@ private slots:
         QTest::newRow("profile folder is a file") << "folder is a file" << false << system(ENOTDIR);
         // The size limit stands for a full disk: the system refuses the write the same way.
         QTest::newRow("disk full") << "disk full" << false << system(EFBIG);
+        // Room for the earlier profile and the new one's text, not for the new profile as well.
+        QTest::newRow("disk full at the last write") << "small disk" << false << system(ENOSPC);
         QTest::newRow("malformed earlier profile") << "malformed" << true << QString();
         QTest::newRow("malformed earlier profile, disk full")
             << "malformed, disk full" << false << system(EFBIG);
         QTest::newRow("another readout holds the lock")
             << "locked" << false << QStringLiteral("Another readout held the profile's lock for 5 s");
+        // Its folder stays writable: only the last step, putting the new profile in its place, fails.
+        QTest::newRow("profile cannot be replaced") << "immutable" << false << system(EPERM);
         // The save waits for a lock held a moment. The lock file is opened for writing: on NFS the kernel
         // makes the lock a POSIX write lock, which a file opened for reading only cannot take.
         QTest::newRow("another readout holds the lock a moment") << "locked a moment" << true << QString();
@@ -485,6 +495,24 @@ private slots:
 #endif
         SetCard(12, 0);
         const QString folder = QFileInfo(File()).path();
+#if defined(Q_OS_LINUX)
+        // A disk of five pages. The earlier profile takes two, as will the new one; writing the new
+        // one's text takes two more and one for the lock QSettings holds meanwhile.
+        const bool small = obstacle == QLatin1String("small disk");
+        const long page = sysconf(_SC_PAGESIZE);
+        const QByteArray size = "size=" + QByteArray::number(5 * page);
+        if (small && (!QDir().mkpath(folder) || ::mount("tmpfs", QFile::encodeName(folder).constData(),
+                                                        "tmpfs", 0, size.constData()) != 0))
+            QSKIP(qPrintable(QStringLiteral("No small disk could be mounted (%1): that takes the superuser")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        const auto unmount = qScopeGuard([&] {
+            if (small)
+                ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
+        });
+#else
+        if (obstacle == QLatin1String("small disk") || obstacle == QLatin1String("immutable"))
+            QSKIP("A small disk and an immutable file are made here only on Linux");
+#endif
         if (obstacle == QLatin1String("folder is a file")) {
             WriteFile(folder, "in the way\n");
         } else {
@@ -494,10 +522,30 @@ private slots:
             if (obstacle.startsWith(QLatin1String("malformed")))
                 testsupport::WriteProfile(File(), testsupport::ProfileBytes(File()) +
                                                       "this line is no key\nAxis12\\Name=V\n");
+#if defined(Q_OS_LINUX)
+            if (small)
+                testsupport::WriteProfile(File(), testsupport::ProfileBytes(File()) + "[Notes]\nText=" +
+                                                      QByteArray(static_cast<int>(page), 'n') + '\n');
+#endif
         }
         const QByteArray before = obstacle == QLatin1String("folder is a file")
                                       ? FileBytes(folder)
                                       : testsupport::ProfileBytes(File());
+#if !defined(Q_OS_WIN)
+        // The earlier profile's permissions are the new one's.
+        if (obstacle != QLatin1String("folder is a file"))
+            QVERIFY(QFile::setPermissions(File(), QFile::ReadOwner | QFile::WriteOwner));
+#endif
+        const bool immutable = obstacle == QLatin1String("immutable");
+        const auto chattr = [this](const char* attribute) {
+            return QProcess::execute(QStringLiteral("chattr"), {QLatin1String(attribute), File()}) == 0;
+        };
+        if (immutable && !chattr("+i"))
+            QSKIP("chattr +i failed: that takes the superuser, on a file system with the attribute (ext4)");
+        const auto mutableAgain = qScopeGuard([&] {
+            if (immutable)
+                chattr("-i");
+        });
 
         auto* app = static_cast<CReadoutApp*>(qApp);
         QVERIFY(app->InitInstance());
@@ -557,6 +605,17 @@ private slots:
             QCOMPARE(FileBytes(folder), before);
             return;
         }
+#if !defined(Q_OS_WIN)
+        // Nothing beside the profile but its lock file.
+        const QString base = QFileInfo(File()).fileName();
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({base, base + QStringLiteral(".lock")}));
+        struct stat info
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(File()).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, 0600u);
+#endif
         CStoredProfile stored(File());
         QCOMPARE(stored.Value(5, "Name").toString(), QLatin1String(saved ? "N" : "E"));
         if (saved)
@@ -572,23 +631,18 @@ private slots:
         QSKIP("The registry writes each value by itself: there is no profile file to be cut off");
 #else
         // Generation g: every channel named "G<g>", pitch g.5, mode word g.
-        std::array<CAxisBar, 12> bars;
-        const auto saveGeneration = [&bars](int g) {
+        const auto saveGeneration = [](int g) {
             fw::CProfile store;
             for (int ch = 11; ch >= 0; --ch) {
-                CAxisBar& bar = bars[static_cast<size_t>(ch)];
-                bar.m_nChannel = static_cast<int16_t>(ch);
-                bar.m_strName = QStringLiteral("G%1").arg(g);
-                bar.m_dPitch = g + 0.5;
-                bar.m_dwMode = static_cast<uint32_t>(g);
-                profile::SaveAxisSettings(bar, store);
+                CAxisRecord axis;
+                axis.m_nChannel = static_cast<int16_t>(ch);
+                axis.m_strName = QStringLiteral("G%1").arg(g);
+                axis.m_dPitch = g + 0.5;
+                axis.m_dwMode = static_cast<uint32_t>(g);
+                profile::SaveAxisSettings(axis, store);
             }
             return store.Commit();
         };
-        const auto forget = qScopeGuard([&bars] {
-            for (CAxisBar& bar : bars)
-                bar.m_nChannel = -1;
-        });
         // Beside the profile: the operator's own files, the locked, read-back copy of a killed save of
         // an earlier version, and that version's lock naming a process that is still running (this one).
         const QDir folder = QFileInfo(File()).dir();
@@ -600,11 +654,14 @@ private slots:
         WriteFile(folder.filePath(base + QStringLiteral(".lock")),
                   QByteArray::number(QCoreApplication::applicationPid()) + "\ntest_profile\n" +
                       QSysInfo::machineHostName().toUtf8() + '\n');
-        // Everything beside the profile but the operator's files and the profile's lock file, which stays.
-        const auto leftovers = [&] {
+        // Everything beside the profile but the operator's files and the profile's lock file, which stays;
+        // with `scratch`, only the saves' scratch copies and the files made beside them.
+        const auto leftovers = [&](bool scratch = false) {
             QStringList names = folder.entryList(QDir::Files | QDir::Hidden);
             for (const QString& name : own + QStringList{base, base + QStringLiteral(".lock")})
                 names.removeOne(name);
+            if (scratch)
+                names = names.filter(QStringLiteral(".saving"));
             return names;
         };
         QVERIFY(saveGeneration(0));
@@ -623,11 +680,13 @@ private slots:
             kill(child, SIGKILL);
             waitpid(child, nullptr, 0);
 
-            // The files of the one save that was killed at most: those of earlier ones are gone.
+            // The scratch files of the one save that was killed at most: those of earlier ones are gone. A
+            // save killed as it put the new profile in place may leave that, whole, under a name of Qt's.
             QSet<QString> saves;
             for (const QString& name : leftovers()) {
                 QVERIFY2(name.startsWith(base + QLatin1Char('.')), qPrintable(name));
-                saves.insert(name.mid(base.size() + 1, 6));
+                if (name.contains(QLatin1String(".saving")))
+                    saves.insert(name.mid(base.size() + 1, 6));
             }
             QVERIFY2(saves.size() <= 1, qPrintable(leftovers().join(QLatin1Char(' '))));
 
@@ -649,7 +708,7 @@ private slots:
         // The kills fell while saves were going on.
         QVERIFY(newest > 0);
         QVERIFY(saveGeneration(newest + 1));
-        QCOMPARE(leftovers(), QStringList());
+        QCOMPARE(leftovers(true), QStringList());
 #endif
     }
 };

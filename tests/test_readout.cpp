@@ -165,8 +165,8 @@ private slots:
         const QSize board = frame->Panel().BoardBar(0).CalcFixedLayout();
         const int boardBars = int(order.count(QLatin1Char('B')));
         const int axisBars = int(order.count(QLatin1Char('A')));
-        QCOMPARE(frame->Panel().GetFitSize(),
-                 QSize(axis.width(), boardBars * board.height() + axisBars * axis.height() + 44));
+        QCOMPARE(frame->Panel().GetBarsSize(),
+                 QSize(axis.width(), boardBars * board.height() + axisBars * axis.height()));
         frame->show();
         if (axisBars == 0)
             return; // nothing to fit: the window is its menu bar

@@ -26,7 +26,7 @@ enum class Kind
     Ssi
 };
 
-std::unique_ptr<fw::CDialog> MakeDialog(Kind kind, CAxisBar* pAxis)
+std::unique_ptr<fw::CDialog> MakeDialog(Kind kind, CAxisRecord* pAxis)
 {
     if (kind == Kind::Inc) {
         auto dlg = std::make_unique<CIncStatusDlg>();
@@ -93,7 +93,6 @@ class TestStatusdialogs : public testsupport::CReadoutTestCase
 {
     Q_OBJECT
 
-
 private slots:
     void statusOpensByType_data()
     {
@@ -113,7 +112,7 @@ private slots:
         CAxisBar& bar = frame->Panel().AxisBar(1);
 
         QString opened;
-        CAxisBar* shownAxis = nullptr;
+        CAxisRecord* shownAxis = nullptr;
         QTimer::singleShot(0, [&] {
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal)
@@ -127,7 +126,7 @@ private slots:
         });
         bar.OnStatus();
         QCOMPARE(opened, title);
-        QCOMPARE(shownAxis, &bar);
+        QCOMPARE(shownAxis, static_cast<CAxisRecord*>(&bar));
         QVERIFY(!QApplication::activeModalWidget());
     }
 
@@ -149,8 +148,8 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, group);
         QFETCH(QString, boxes);
-        CAxisBar bar;
-        auto dlg = MakeDialog(Kind(kind), &bar);
+        CAxisRecord axis;
+        auto dlg = MakeDialog(Kind(kind), &axis);
         QVERIFY(dlg->Create());
 
         const QGroupBox* frame = nullptr;
@@ -199,19 +198,19 @@ private slots:
         QFETCH(int, inputs);
         QFETCH(int, errors);
         QFETCH(QString, ticked);
-        CAxisBar bar;
-        auto dlg = MakeDialog(Kind(kind), &bar);
+        CAxisRecord axis;
+        auto dlg = MakeDialog(Kind(kind), &axis);
         QVERIFY(dlg->Create());
         dlg->show();
 
         // First the opposite words, so that every box has to change when the words under test arrive.
-        bar.m_nStatusInputs = ~inputs;
-        bar.m_nStatusErrors = ~errors;
+        axis.m_nStatusInputs = ~inputs;
+        axis.m_nStatusErrors = ~errors;
         QTRY_VERIFY_WITH_TIMEOUT(Ticked(dlg.get()) != ticked, kTickMs);
         const QString opposite = Ticked(dlg.get());
         fake::ClearCalls();
-        bar.m_nStatusInputs = inputs;
-        bar.m_nStatusErrors = errors;
+        axis.m_nStatusInputs = inputs;
+        axis.m_nStatusErrors = errors;
         QTRY_COMPARE_WITH_TIMEOUT(Ticked(dlg.get()), ticked, kTickMs);
         QVERIFY(opposite != ticked);
         // The dialog shows the cached words only: its ticks never reach the card.
@@ -227,10 +226,10 @@ private slots:
     void clearUntilFirstTick()
     {
         QFETCH(int, kind);
-        CAxisBar bar;
-        bar.m_nStatusInputs = -1;
-        bar.m_nStatusErrors = -1;
-        auto dlg = MakeDialog(Kind(kind), &bar);
+        CAxisRecord axis;
+        axis.m_nStatusInputs = -1;
+        axis.m_nStatusErrors = -1;
+        auto dlg = MakeDialog(Kind(kind), &axis);
         QElapsedTimer clock;
         clock.start();
         QVERIFY(dlg->Create());
@@ -262,10 +261,10 @@ private slots:
         QFETCH(int, inputs);
         QFETCH(int, errors);
         QFETCH(bool, useSpace);
-        CAxisBar bar;
-        bar.m_nStatusInputs = inputs;
-        bar.m_nStatusErrors = errors;
-        auto dlg = MakeDialog(Kind(kind), &bar);
+        CAxisRecord axis;
+        axis.m_nStatusInputs = inputs;
+        axis.m_nStatusErrors = errors;
+        auto dlg = MakeDialog(Kind(kind), &axis);
         QVERIFY(dlg->Create());
         dlg->show();
         QCheckBox* check = BoxByText(dlg.get(), box);
@@ -298,10 +297,10 @@ private slots:
     {
         QFETCH(int, kind);
         QFETCH(QString, how);
-        CAxisBar bar;
-        bar.m_nStatusInputs = -1;
-        bar.m_nStatusErrors = -1;
-        auto dlg = MakeDialog(Kind(kind), &bar);
+        CAxisRecord axis;
+        axis.m_nStatusInputs = -1;
+        axis.m_nStatusErrors = -1;
+        auto dlg = MakeDialog(Kind(kind), &axis);
         QVERIFY(dlg->Create());
         dlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
@@ -317,8 +316,8 @@ private slots:
         QVERIFY(!dlg->isVisible());
 
         // Gone from the screen, the dialog no longer follows the words.
-        bar.m_nStatusInputs = 0;
-        bar.m_nStatusErrors = 0;
+        axis.m_nStatusInputs = 0;
+        axis.m_nStatusErrors = 0;
         QTest::qWait(600);
         QCOMPARE(Ticked(dlg.get()), shown);
     }

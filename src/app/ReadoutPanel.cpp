@@ -80,5 +80,3 @@ QSize CReadoutPanel::GetBarsSize() const
     // The board bars actually created, so an uneven grouping is not clipped.
     return QSize(axis.width(), m_nBoardBarsCreated * board.height() + m_nAxisCount * axis.height());
 }
-
-QSize CReadoutPanel::GetFitSize() const { return GetBarsSize() + QSize(0, kFrameExtra); }

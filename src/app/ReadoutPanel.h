@@ -1,6 +1,6 @@
 #pragma once
 // Learns how many channels and boards the card has, owns every board bar and axis bar, creates and
-// refreshes them in group order and computes the window size that fits them.
+// refreshes them in group order and computes the size they take one under the other.
 
 #include "bars/AxisBar.h"
 #include "bars/BoardBar.h"
@@ -16,8 +16,6 @@ class CReadoutPanel
 public:
     static constexpr int kMaxBoards = 4;
     static constexpr int kMaxAxes = 12;
-    // Caption and menu around the bars, in pixels.
-    static constexpr int kFrameExtra = 44;
 
     // Reads the channel and board counts from the card.
     CReadoutPanel();
@@ -33,9 +31,8 @@ public:
 
     bool CreateBars(QWidget* parent);
     void RefreshAll();
-    // The bars one under the other; and the whole window around them, caption and menu included.
+    // The bars one under the other.
     QSize GetBarsSize() const;
-    QSize GetFitSize() const;
 
     // Channels shown (the card's count, held to 0..12).
     int16_t AxisCount() const { return m_nAxisCount; }

@@ -73,8 +73,7 @@ QWidget* CAxisBar::CreateDlgItem(const fw::ControlTemplate& ctl)
 
 void CAxisBar::RecalcScaling()
 {
-    m_dResolution = m_dPitch / m_dCount;
-    m_nDecimals = scaling::Decimals(m_dResolution);
+    m_nDecimals = scaling::Decimals(m_dPitch / m_dCount);
 }
 
 void CAxisBar::Refresh()

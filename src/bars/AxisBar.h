@@ -1,13 +1,13 @@
 #pragma once
-// One encoder channel: its name and four scaled values, refreshed every 250 ms, and the axis record
-// (name, scaling, mode word, cached status) that the settings store and the dialogs work on.
+// One encoder channel: its name and four scaled values, refreshed every 250 ms, and the channel's axis
+// record, which the settings store and the dialogs work on.
 
+#include "core/AxisRecord.h"
 #include "framework/DialogBar.h"
 
-#include <QString>
 #include <cstdint>
 
-class CAxisBar : public fw::CDialogBar
+class CAxisBar : public fw::CDialogBar, public CAxisRecord
 {
     Q_OBJECT
 
@@ -28,7 +28,7 @@ public:
     // Polls the card for this channel and updates the display.
     void Refresh();
 
-    // m_dResolution and m_nDecimals from the current pitch and count.
+    // m_nDecimals from the current pitch and count.
     void RecalcScaling();
 
     // Command handlers of the bar's controls.
@@ -40,23 +40,6 @@ public:
     // Sets the check mark of "Mrk" from the cached flag.
     void UpdateCmdUI();
 
-    // The axis record.
-    QString m_strName;
-    int16_t m_nChannel = -1;
-    double m_dPitch = 1.0;
-    double m_dCount = 1.0;
-    int32_t m_nEncoderType = 0;
-    int32_t m_nStatusInputs = 0;
-    int32_t m_nStatusErrors = 0;
-    double m_dIncremental = 0.0;
-    double m_dAbsolute = 0.0;
-    double m_dMarker = 0.0;
-    double m_dProbe = 0.0;
-    double m_dResolution = 1.0;
-    int32_t m_nDecimals = 0;
-    uint32_t m_dwMode = 0;
-    bool m_bMrk = false;
-    bool m_bModePending = false;
     bool m_bSettingsSaved = false;
 
 protected:

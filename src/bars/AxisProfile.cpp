@@ -1,7 +1,7 @@
 #include "bars/AxisProfile.h"
 
-#include "bars/AxisBar.h"
 #include "bars/Scaling.h"
+#include "core/AxisRecord.h"
 #include "framework/Profile.h"
 #include "hardware/ModeWord.h"
 
@@ -43,31 +43,31 @@ double ScaleValue(const QString& stored)
 
 } // namespace
 
-void LoadAxisSettings(CAxisBar& bar, const fw::CProfile* pProfile)
+void LoadAxisSettings(CAxisRecord& axis, const fw::CProfile* pProfile)
 {
-    const QString section = Section(bar.m_nChannel);
-    bar.m_strName = pProfile ? pProfile->GetProfileString(section, kName) : QString();
-    if (bar.m_strName.isEmpty()) {
-        bar.m_strName = DefaultName(bar.m_nChannel);
-        bar.m_dPitch = 1.0;
-        bar.m_dCount = 1.0;
-        bar.m_dwMode = hw::kDefaultModeWord;
+    const QString section = Section(axis.m_nChannel);
+    axis.m_strName = pProfile ? pProfile->GetProfileString(section, kName) : QString();
+    if (axis.m_strName.isEmpty()) {
+        axis.m_strName = DefaultName(axis.m_nChannel);
+        axis.m_dPitch = 1.0;
+        axis.m_dCount = 1.0;
+        axis.m_dwMode = hw::kDefaultModeWord;
         return;
     }
-    bar.m_dPitch = ScaleValue(pProfile->GetProfileString(section, kPitch));
-    bar.m_dCount = ScaleValue(pProfile->GetProfileString(section, kCount));
-    bar.m_dwMode = pProfile->GetProfileInt(section, kMode, 0);
+    axis.m_dPitch = ScaleValue(pProfile->GetProfileString(section, kPitch));
+    axis.m_dCount = ScaleValue(pProfile->GetProfileString(section, kCount));
+    axis.m_dwMode = pProfile->GetProfileInt(section, kMode, 0);
 }
 
-void SaveAxisSettings(const CAxisBar& bar, fw::CProfile& profile)
+void SaveAxisSettings(const CAxisRecord& axis, fw::CProfile& profile)
 {
-    if (bar.m_nChannel < 0)
+    if (axis.m_nChannel < 0)
         return;
-    const QString section = Section(bar.m_nChannel);
-    profile.WriteProfileString(section, kName, bar.m_strName);
-    profile.WriteProfileString(section, kPitch, scaling::FormatFixed6(bar.m_dPitch));
-    profile.WriteProfileString(section, kCount, scaling::FormatFixed6(bar.m_dCount));
-    profile.WriteProfileInt(section, kMode, static_cast<int32_t>(bar.m_dwMode));
+    const QString section = Section(axis.m_nChannel);
+    profile.WriteProfileString(section, kName, axis.m_strName);
+    profile.WriteProfileString(section, kPitch, scaling::FormatFixed6(axis.m_dPitch));
+    profile.WriteProfileString(section, kCount, scaling::FormatFixed6(axis.m_dCount));
+    profile.WriteProfileInt(section, kMode, static_cast<int32_t>(axis.m_dwMode));
 }
 
 } // namespace profile

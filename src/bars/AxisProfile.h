@@ -3,7 +3,7 @@
 // "Name", "Pitch" and "Count" as text ("%lf" for the two numbers, always with '.'), "Mode" as a 32-bit
 // integer.
 
-class CAxisBar;
+struct CAxisRecord;
 
 namespace fw {
 class CProfile;
@@ -11,13 +11,13 @@ class CProfile;
 
 namespace profile {
 
-// Loads the settings of `bar.m_nChannel` from `pProfile` into the bar; a channel with no stored name,
-// or no profile at all, takes every default. A stored pitch or count that is missing or not a finite
-// number reads as 1.0, a mode word that is not a 32-bit integer as 0.
-void LoadAxisSettings(CAxisBar& bar, const fw::CProfile* pProfile);
+// Loads the settings of `axis.m_nChannel` from `pProfile` into the record; a channel with no stored
+// name, or no profile at all, takes every default. A stored pitch or count that is missing or not a
+// finite number reads as 1.0, a mode word that is not a 32-bit integer as 0.
+void LoadAxisSettings(CAxisRecord& axis, const fw::CProfile* pProfile);
 
-// Writes the bar's settings to its channel's section of `profile`, in the order Name, Pitch, Count,
-// Mode; they reach the store at the profile's commit.
-void SaveAxisSettings(const CAxisBar& bar, fw::CProfile& profile);
+// Writes the record's settings to its channel's section of `profile`, in the order Name, Pitch, Count,
+// Mode; they reach the store at the profile's commit. A record of no channel (-1) writes nothing.
+void SaveAxisSettings(const CAxisRecord& axis, fw::CProfile& profile);
 
 } // namespace profile

@@ -1,16 +1,16 @@
 #pragma once
-// What every dialog opened from an axis bar shares: the bar it works on.
+// What every dialog opened from an axis bar shares: the bar's axis record, which it works on.
 
 #include "framework/Dialog.h"
 
-class CAxisBar;
+struct CAxisRecord;
 
 class CAxisDialog : public fw::CDialog
 {
     Q_OBJECT
 
 public:
-    CAxisBar* m_pAxis = nullptr; // set by the opener before the dialog runs
+    CAxisRecord* m_pAxis = nullptr; // set by the opener before the dialog runs
 
 protected:
     explicit CAxisDialog(int nIDTemplate, QWidget* pParent) : fw::CDialog(nIDTemplate, pParent) {}

@@ -1,6 +1,6 @@
 #include "dialogs/AxisPropertiesDlg.h"
 
-#include "bars/AxisBar.h"
+#include "core/AxisRecord.h"
 #include "dialogs/IncPropertiesDlg.h"
 #include "dialogs/SsiPropertiesDlg.h"
 #include "framework/DataExchange.h"

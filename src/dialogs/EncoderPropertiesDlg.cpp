@@ -1,6 +1,6 @@
 #include "dialogs/EncoderPropertiesDlg.h"
 
-#include "bars/AxisBar.h"
+#include "core/AxisRecord.h"
 
 void CEncoderPropertiesDlg::SetPendingMode(uint32_t word)
 {

@@ -1,6 +1,6 @@
 #include "dialogs/IncPropertiesDlg.h"
 
-#include "bars/AxisBar.h"
+#include "core/AxisRecord.h"
 #include "framework/DataExchange.h"
 #include "hardware/ModeWord.h"
 #include "resources/Resources.h"

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,10 +14,10 @@
 #ifndef Q_OS_WIN
 #include <QDeadlineTimer>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QThread>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -51,7 +50,7 @@ QString Key(const QString& section, const QString& entry)
 // makes a list of it; it is put back together.
 QString TextValue(const QVariant& value)
 {
-    if (value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList)
+    if (value.userType() == QMetaType::QStringList || value.userType() == QMetaType::QVariantList)
         return value.toStringList().join(QLatin1Char(','));
     return value.toString();
 }
@@ -67,45 +66,17 @@ bool WriteProfile(const Entries& pending, QString& /*reason*/)
     return settings->status() == QSettings::NoError;
 }
 #else
-// A value as the file gives it back: text, and valid UTF-16 (a stray surrogate becomes '?').
-QVariant AsStored(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::QString)
-        return QString::fromUtf8(value.toString().toUtf8());
-    return value;
-}
-
 // A key as the file holds it: QSettings drops leading, trailing and doubled slashes.
 QString FiledKey(const QString& key)
 {
     return key.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
 }
 
-// Whether the file gave `value` back for `expected`. A value some other hand left in the profile may
-// come back in another form: a serialised number as text, one list as another kind, a NaN unequal to
-// itself.
-bool ReadsBackAs(const QVariant& value, const QVariant& expected)
-{
-    if (value == expected)
-        return true;
-    const auto serialised = [](const QVariant& v) {
-        QByteArray bytes;
-        QDataStream stream(&bytes, QIODevice::WriteOnly);
-        stream << v;
-        return bytes;
-    };
-    if (serialised(value) == serialised(expected))
-        return true;
-    const bool bText = value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QStringList ||
-                       value.typeId() == QMetaType::QVariantList;
-    return bText && TextValue(value) == TextValue(expected);
-}
-
-// What a save that was killed leaves beside the profile: its staged copy ("<profile>.AbCdEf.saving",
-// renamed "….saving.read" to be read back) and the files QSettings makes beside it while it writes it,
-// whose names begin with the staged copy's. Of the staged copies of earlier versions, named without
-// ".saving", only the read-back copies and the locks are told apart from an operator's own
-// "<profile>.backup". Files of exactly those names are removed, nothing else.
+// What a save that was killed leaves beside the profile: its scratch copy ("<profile>.AbCdEf.saving")
+// and the files QSettings makes beside it while it writes it, whose names begin with the scratch copy's;
+// and what killed saves of earlier versions left: their copies, renamed "….saving.read" to be read
+// back, and, named without ".saving", the read-back copies and the locks, which alone of those are told
+// apart from an operator's own "<profile>.backup". Files of exactly those names are removed, nothing else.
 void RemoveLeftovers(const QString& profile)
 {
     const QFileInfo info(profile);
@@ -181,35 +152,85 @@ QString ReadFailure(const QString& path)
     return error != 0 ? SystemReason(error) : QStringLiteral("The profile could not be read");
 }
 
-// Why a staged copy could not be written whole. QSettings says only that it failed, or sees no failure
-// when its buffer is flushed; the system's reason (a full disk, a quota, a size limit) comes from writing
-// `size` bytes to the same file and syncing them. Empty when that succeeds.
-QString WriteFailure(const QString& path, qint64 size)
+// Writes all of `bytes` to a file opened unbuffered, where a write the system refuses fails at once,
+// with its reason in the file's errorString().
+bool WriteAll(QFileDevice& file, const QByteArray& bytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return SystemReason(errno);
-    const QByteArray block(4096, '\0');
-    int error = 0;
-    for (qint64 left = size; left > 0 && error == 0;) {
-        const ssize_t written =
-            ::write(fd, block.constData(), static_cast<size_t>(qMin<qint64>(left, block.size())));
-        if (written < 0 && errno != EINTR)
-            error = errno;
-        else if (written > 0)
-            left -= written;
+    for (qint64 written = 0; written < bytes.size();) {
+        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0)
+            return false;
+        written += count;
     }
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    return error != 0 ? SystemReason(error) : QString();
+    return true;
 }
 
-// The profile file is replaced, in one rename, by a complete new one that has been read back first.
-// QSettings alone is not enough: its save file does not notice a write that fails while its buffer is
-// flushed (a full disk), and would put a cut-off profile in place of the earlier one. False when the
-// profile was not replaced, with the reason in `reason`.
+// The new profile's text as QSettings writes it, in the scratch copy `scratch`. QSettings says nothing
+// when a write of its file fails (a full disk, a size limit) and leaves it cut off, so the copy is read
+// back: whole, it holds every key and ends its last line. False, with the system's reason, when it is not.
+bool RenderProfile(QTemporaryFile& scratch, const QMap<QString, QVariant>& content, QByteArray& text,
+                   QString& reason)
+{
+    if (!scratch.open()) {
+        reason = scratch.errorString();
+        return false;
+    }
+    scratch.close();
+    bool whole = false;
+    {
+        QSettings settings(scratch.fileName(), QSettings::IniFormat);
+        for (auto it = content.cbegin(); it != content.cend(); ++it)
+            settings.setValue(it.key(), it.value());
+        settings.sync();
+        whole = settings.status() == QSettings::NoError;
+    }
+    // Read back under a name no QSettings has seen, so that what is parsed is the file itself.
+    if (!scratch.rename(scratch.fileName() + QStringLiteral(".read")) || !scratch.open()) {
+        reason = scratch.errorString();
+        return false;
+    }
+    text = scratch.readAll();
+    scratch.close();
+    const QSettings written(scratch.fileName(), QSettings::IniFormat);
+    QStringList keys = written.allKeys();
+    keys.sort();
+    if (whole && written.status() == QSettings::NoError && text.endsWith('\n') && keys == content.keys())
+        return true;
+    // The system's reason: as many bytes as the new profile takes at least, written to the copy again.
+    int size = 0;
+    for (auto it = content.cbegin(); it != content.cend(); ++it)
+        size += it.key().toUtf8().size() + TextValue(it.value()).toUtf8().size() + 2;
+    QFile probe(scratch.fileName());
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) ||
+        !WriteAll(probe, QByteArray(size, '\n')))
+        reason = probe.errorString();
+    else
+        reason = QStringLiteral("The new profile did not read back as it was written");
+    return false;
+}
+
+// Puts `text` in place of the profile, whole, or leaves the earlier one (QSaveFile), with the earlier
+// one's permissions. Unbuffered: through a buffer the last part is written at commit, which on Qt 6.4
+// does not fail when that write does, and would put a cut-off profile in place. False, with the reason,
+// when the profile was not replaced.
+bool ReplaceProfile(const QString& profile, const QByteArray& text, QString& reason)
+{
+    QSaveFile file(profile);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // An existing profile that may not be written is refused in words of QSaveFile's own.
+        const bool writable = ::access(QFile::encodeName(profile).constData(), W_OK) == 0 || errno == ENOENT;
+        reason = writable ? file.errorString() : SystemReason(errno);
+        return false;
+    }
+    if (!WriteAll(file, text) || !file.commit()) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// The profile is replaced by a complete new one, with every section it holds and the pending writes
+// over them. False when it was not replaced, with the reason in `reason`.
 bool WriteProfile(const Entries& pending, QString& reason)
 {
     const QString profile = OpenProfile()->fileName();
@@ -243,62 +264,18 @@ bool WriteProfile(const Entries& pending, QString& reason)
             const QString filed = FiledKey(key);
             const QVariant value = earlier->value(filed);
             if (!filed.isEmpty() && value.isValid())
-                content.insert(filed, AsStored(value));
+                content.insert(filed, value);
         }
     }
     for (const auto& [key, value] : pending)
-        content.insert(key, AsStored(value));
+        content.insert(key, value);
 
-    QTemporaryFile staged(profile + QStringLiteral(".XXXXXX.saving"));
-    if (!staged.open()) {
-        reason = staged.errorString();
+    // Beside the profile, where a killed save's is found and removed by the next.
+    QTemporaryFile scratch(profile + QStringLiteral(".XXXXXX.saving"));
+    QByteArray text;
+    if (!RenderProfile(scratch, content, text, reason))
         return false;
-    }
-    staged.close();
-    // What the new profile takes at least, to find out why it could not be written.
-    qint64 size = 0;
-    for (auto it = content.cbegin(); it != content.cend(); ++it)
-        size += it.key().toUtf8().size() + TextValue(it.value()).toUtf8().size() + 2;
-    const auto writeFailed = [&] {
-        reason = WriteFailure(staged.fileName(), size);
-        if (reason.isEmpty())
-            reason = QStringLiteral("The new profile did not read back as it was written");
-        return false;
-    };
-    {
-        QSettings settings(staged.fileName(), QSettings::IniFormat);
-        for (auto it = content.cbegin(); it != content.cend(); ++it)
-            settings.setValue(it.key(), it.value());
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
-            return writeFailed();
-    }
-    // Read back under a name no QSettings has seen, so that what is parsed is the file itself.
-    if (!staged.rename(staged.fileName() + QStringLiteral(".read"))) {
-        reason = staged.errorString();
-        return false;
-    }
-    {
-        const QSettings written(staged.fileName(), QSettings::IniFormat);
-        const QStringList keys = written.allKeys();
-        if (written.status() != QSettings::NoError || keys.size() != content.size())
-            return writeFailed();
-        for (const QString& key : keys) {
-            if (!content.contains(key) || !ReadsBackAs(written.value(key), content.value(key)))
-                return writeFailed();
-        }
-    }
-    // The earlier profile's permissions, or those QSettings gives a new one.
-    staged.setPermissions(QFileInfo::exists(profile)
-                              ? QFile::permissions(profile)
-                              : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    if (std::rename(QFile::encodeName(staged.fileName()).constData(),
-                    QFile::encodeName(profile).constData()) != 0) {
-        reason = SystemReason(errno);
-        return false;
-    }
-    staged.setAutoRemove(false);
-    return true;
+    return ReplaceProfile(profile, text, reason);
 }
 #endif
 
@@ -335,7 +312,7 @@ uint32_t CProfile::GetProfileInt(const QString& section, const QString& entry, u
 {
     // A registry DWORD as it stands, or text holding a 32-bit integer in signed or unsigned decimal.
     const QVariant value = Value(Key(section, entry));
-    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::UInt)
+    if (value.userType() == QMetaType::Int || value.userType() == QMetaType::UInt)
         return static_cast<uint32_t>(value.toLongLong());
     bool ok = false;
     const qlonglong number = TextValue(value).trimmed().toLongLong(&ok, 10);
