@@ -1,6 +1,7 @@
 # Run as a script (cmake -P) by cmake/Guide.cmake: the operator's guide in Markdown to one HTML page.
-# Python-Markdown converts it, with tables and an id on each heading, which the guide's links lead to;
-# the page around it is TEMPLATE, into which the converted text and PROJECT_VERSION go.
+# Python-Markdown converts it, with tables and an id on each heading (named as the links of the other
+# documents into it expect); the page around it is TEMPLATE, into which the converted text and
+# PROJECT_VERSION go.
 #
 # Variables: MARKDOWN (the markdown_py program), SOURCE, TEMPLATE, OUTPUT, PROJECT_VERSION.
 execute_process(
