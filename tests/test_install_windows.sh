@@ -171,7 +171,9 @@ done
 # The operator's guide, with a shortcut of the build's own name beside the program's.
 guide_files=$(cd "$home" && find ./doc -type f | sort)
 guide_shortcut="$(dirname "$shortcut")/Operator's guide${shortcut##*Digital Readout}"
-(strings "$guide_shortcut"; strings -e l "$guide_shortcut") 2>/dev/null | grep -qi 'Digital Readout\\doc\\guide\.html' ||
+# Read whole before grep, which stops at the first match: strings cut off would fail the pipe.
+guide_target=$( (strings "$guide_shortcut"; strings -e l "$guide_shortcut") 2>/dev/null || true)
+grep -qi 'Digital Readout\\doc\\guide\.html' <<<"$guide_target" ||
     fail "no shortcut '$(basename "$guide_shortcut")' to the guide"
 ls "$home"/bin/libgcc_s_*.dll >/dev/null 2>&1 || fail "not installed: the compiler's libgcc_s"
 [ ! -e "$home/bin/Qt6Test.dll" ] && [ ! -e "$home/bin/platforms/qoffscreen.dll" ] ||
