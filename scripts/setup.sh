@@ -8,7 +8,7 @@ set -euo pipefail
 readout_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    xvfb xauth x11-apps x11-utils imagemagick
+    xvfb xauth x11-apps x11-utils xdotool imagemagick python3-markdown
     locales fonts-dejavu-core
     desktop-file-utils dpkg-dev file lintian appstream
 )
@@ -113,31 +113,51 @@ readout_wait_refreshes() {
 # readout_capture PNG...: runs the program ($exe) on an X server of its own and, once it has refreshed
 # its channels a few times, saves its main window (of class orvane-readout) alone into each PNG in turn,
 # one second apart; then ends the program. The simulated boards trace their calls into a scratch file
-# meanwhile. No time stamps in the files: the same pixels make the same file.
+# meanwhile.
 readout_capture() {
     readout_xvfb readout_capture_on_display "$@"
 }
 
 readout_capture_on_display() {
-    local trace pid window="" png
-    trace=$(mktemp)
-    QT_QPA_PLATFORM=xcb ENCODER_SIM_TRACE="$trace" "$exe" &
-    pid=$!
-    if [ "$(readout_wait_refreshes "$trace" '^read 40 0 ' "$pid")" -ge 3 ]; then
-        window=$(xwininfo -root -tree | awk '/\("orvane-readout"/ { print $1; exit }')
-    fi
-    rm -f "$trace"
-    if [ -z "$window" ]; then
-        echo "The readout window did not appear, or did not refresh." >&2
-        kill -TERM "$pid" 2>/dev/null || true
-        return 1
-    fi
+    local png
+    readout_start || return
     for png in "$@"; do
         sleep 1
-        xwd -silent -id "$window" | convert xwd:- -strip -define png:exclude-chunks=date,time "png:$png"
+        readout_window_png "$readout_window" "$png"
     done
-    kill -TERM "$pid"
-    wait "$pid"
+    readout_end
+}
+
+# readout_start: starts the program ($exe) on the display and waits until it has refreshed its channels a
+# few times; keeps its process in readout_pid and its main window in readout_window. The simulated boards
+# trace their calls into a scratch file meanwhile.
+readout_start() {
+    local trace
+    trace=$(mktemp)
+    readout_window=""
+    QT_QPA_PLATFORM=xcb ENCODER_SIM_TRACE="$trace" "$exe" &
+    readout_pid=$!
+    if [ "$(readout_wait_refreshes "$trace" '^read 40 0 ' "$readout_pid")" -ge 3 ]; then
+        readout_window=$(xwininfo -root -tree | awk '/\("orvane-readout"/ { print $1; exit }')
+    fi
+    rm -f "$trace"
+    if [ -z "$readout_window" ]; then
+        echo "The readout window did not appear, or did not refresh." >&2
+        kill -TERM "$readout_pid" 2>/dev/null || true
+        return 1
+    fi
+}
+
+# readout_end: ends the program readout_start started, as SIGTERM does: in order, its profile saved.
+readout_end() {
+    kill -TERM "$readout_pid"
+    wait "$readout_pid"
+}
+
+# readout_window_png WINDOW PNG: saves the X window WINDOW alone into PNG. No time stamps in the file:
+# the same pixels make the same file.
+readout_window_png() {
+    xwd -silent -id "$1" | convert xwd:- -strip -define png:exclude-chunks=date,time "png:$2"
 }
 
 READOUT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

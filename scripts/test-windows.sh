@@ -75,6 +75,7 @@ fi
 readout_install_missing cmake ninja-build qt6-base-dev-tools \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
     wine wine64 wine32:i386 nsis xvfb xauth fonts-dejavu-core
+readout_install_missing python3-markdown # makes the operator's guide, which the installers carry
 export WINEDEBUG=-all
 # No desktop entries of this machine for the shortcuts the installers make inside the prefixes.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"

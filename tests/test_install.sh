@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The installed program. `cmake --install` into a fresh prefix, and the two Debian packages (the program,
 # and the simulated boards) unpacked together into a scratch root, hold the same files in the usual
-# places; the desktop entry validates and names the installed program and icon; the packages declare
-# their libraries, the program's depends on the simulator's, which breaks and replaces the earlier
-# program that held its file; and the program runs on Xvfb on the simulated boards installed with it (no
-# environment variable points at them), says so in its title and ends in order on SIGTERM, unless a
-# stand-in for a card's library comes first, and its title is plain: named by LD_LIBRARY_PATH, or in
-# /usr/local/lib. The packages are installed with dpkg and apt, fresh and as upgrades of the earlier
+# places, the operator's guide among them, which goes when the program's package is removed; the desktop
+# entry validates and names the installed program and icon; the packages declare their libraries, the
+# program's depends on the simulator's, which breaks and replaces the earlier program that held its file;
+# and the program runs on Xvfb on the simulated boards installed with it (no environment variable points
+# at them), says so in its title and ends in order on SIGTERM, unless a stand-in for a card's library
+# comes first, and its title is plain: named by LD_LIBRARY_PATH, or in /usr/local/lib. The packages are installed with dpkg and apt, fresh and as upgrades of the earlier
 # releases' (../shared/releases, rows skipped with a note when it is not there), in a throwaway system:
 # the machine's /etc, /usr and /var with every change going to a tmpfs, in a mount namespace of the
 # test's own (needs root; skipped, and the test with them, without). The packages' copyright files carry
@@ -40,8 +40,15 @@ display=$DISPLAY
 
 program_files="bin/orvane-readout
 share/applications/orvane-readout.desktop
+share/doc/orvane-readout/axis-properties.png
 share/doc/orvane-readout/changelog.gz
 share/doc/orvane-readout/copyright
+share/doc/orvane-readout/guide.html
+share/doc/orvane-readout/inc-properties.png
+share/doc/orvane-readout/inc-status.png
+share/doc/orvane-readout/readout.png
+share/doc/orvane-readout/ssi-properties.png
+share/doc/orvane-readout/ssi-status.png
 share/icons/hicolor/16x16/apps/orvane-readout.png
 share/icons/hicolor/32x32/apps/orvane-readout.png
 share/icons/hicolor/scalable/apps/orvane-readout.svg
@@ -288,6 +295,9 @@ if [ -n "$in_namespace" ] && ((failures == 0)); then
     cp "$standin/libivrlib32.so" /usr/lib/
     ln -s /usr/lib/libivrlib32.so /usr/local/lib/ && ldconfig
     check_run fresh-card-usr-lib /usr/bin/orvane-readout installed
+    # The program's package removed: its documents, the operator's guide among them, go with it.
+    quietly dpkg -r orvane-readout
+    [ ! -e /usr/share/doc/orvane-readout ] || fail "removing the program's package left /usr/share/doc/orvane-readout"
 
     # Every upgrade path from each earlier layout, half of them with a card. They try the packages'
     # fields and scripts, which the sanitizer build makes no differently: only in the other builds.

@@ -2,8 +2,8 @@
 # The Windows installer, under wine, each case in a fresh wine prefix: built by CPack with NSIS and
 # installed silently (/S). Without a card's library the simulated boards are installed, and the program,
 # started from the Start-menu shortcut's target, runs on them and says so in its title; its files, icon,
-# version block and settings in the registry are checked, and a silent uninstall leaves nothing, also
-# after the simulator's file time changed. With a stand-in card library in the system folder the 32-bit
+# version block, the operator's guide with its shortcut and the settings in the registry are checked, and
+# a silent uninstall leaves nothing, also after the simulator's file time changed. With a stand-in card library in the system folder the 32-bit
 # installer leaves the simulator out and the program uses the card's library under its plain title;
 # /SIMULATED=1 puts the simulator in all the same, and /SIMULATED=0 takes it out again, but while the
 # program runs (known by its mutex alone: the build tree's) neither it nor the uninstaller changes
@@ -19,7 +19,8 @@
 # cannot be written stops a silent install with a non-zero status before any record is written. With the
 # earlier releases' installers (the folder READOUT_RELEASES names, which scripts/test-windows.sh sets
 # to ../shared/releases when it is there): an upgrade from each installs in place, keeps the simulator the installer's own and
-# removes the earlier shortcut names; a downgrade and the earlier uninstaller leave nothing; and an
+# removes the earlier shortcut names; a downgrade and the earlier uninstaller leave nothing but this
+# release's guide and its shortcut, which the earlier uninstaller does not know; and an
 # uninstaller whose folder the entry no longer names leaves the entry and the shortcuts.
 #
 # usage: test_install_windows.sh BUILD_DIR CPACK WINE OBJDUMP STANDIN_DLL
@@ -164,9 +165,16 @@ install
 simulator_installed || fail "no card's library, yet the simulated boards were not installed"
 for file in bin/orvane-readout.exe bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll \
     bin/platforms/qwindows.dll bin/styles/qwindowsvistastyle.dll bin/libstdc++-6.dll \
-    bin/libwinpthread-1.dll Uninstall.exe; do
+    bin/libwinpthread-1.dll Uninstall.exe doc/guide.html doc/readout.png; do
     [ -f "$home/$file" ] || fail "not installed: $file"
 done
+# The operator's guide, with a shortcut of the build's own name beside the program's.
+guide_files=$(cd "$home" && find ./doc -type f | sort)
+guide_shortcut="$(dirname "$shortcut")/Operator's guide${shortcut##*Digital Readout}"
+# Read whole before grep, which stops at the first match: strings cut off would fail the pipe.
+guide_target=$( (strings "$guide_shortcut"; strings -e l "$guide_shortcut") 2>/dev/null || true)
+grep -qi 'Digital Readout\\doc\\guide\.html' <<<"$guide_target" ||
+    fail "no shortcut '$(basename "$guide_shortcut")' to the guide"
 ls "$home"/bin/libgcc_s_*.dll >/dev/null 2>&1 || fail "not installed: the compiler's libgcc_s"
 [ ! -e "$home/bin/Qt6Test.dll" ] && [ ! -e "$home/bin/platforms/qoffscreen.dll" ] ||
     fail "test-only libraries were installed"
@@ -192,7 +200,7 @@ check_profile plain
 # A restored backup gives the simulator another file time: it is still the installer's own.
 touch -d '2001-02-03 04:05' "$home/bin/ivrlib32.dll"
 uninstall
-[ ! -e "$shortcut" ] || fail "the uninstaller left the shortcut"
+[ ! -e "$shortcut" ] && [ ! -e "$guide_shortcut" ] || fail "the uninstaller left the shortcuts"
 left=$(find "$home" 2>/dev/null || true)
 [ -z "$left" ] || fail "the uninstaller left:"$'\n'"$left"
 
@@ -340,18 +348,22 @@ if [ -n "${READOUT_RELEASES:-}" ]; then
         install
         strings -e l "$home/bin/ivrlib32.dll" | grep -q "simulated encoder boards" ||
             fail "upgrade from $release: bin\ivrlib32.dll is not this installer's simulator"
-        [ "$(listed)" = "Orvane 001 - Digital Readout$suffix.lnk"$'\n'"Uninstall$suffix.lnk" ] ||
+        [ "$(listed)" = "Operator's guide$suffix.lnk"$'\n'"Orvane 001 - Digital Readout$suffix.lnk"$'\n'"Uninstall$suffix.lnk" ] ||
             fail "upgrade from $release: the shortcuts are"$'\n'"$(listed)"
         uninstall
         nothing_left "upgrade from $release, then the uninstaller"
-        # A downgrade, then the earlier uninstaller: nothing left. (The 64-bit ca864f6 named its shortcuts
-        # as the 32-bit build does: its uninstaller leaves this one's "(64-bit)" names.)
+        # A downgrade, then the earlier uninstaller: nothing left but this release's guide and its
+        # shortcut, which the earlier one does not know. (The 64-bit ca864f6 named its shortcuts as the
+        # 32-bit build does: its uninstaller leaves this one's "(64-bit)" names.)
         [ "$release$bits" != 1.0.0-ca864f664 ] || continue
         new_prefix "downgrade-$release"
         install
         quietly "$wine" "$earlier" /S
         wineserver -w
         uninstall
+        [ "$(cd "$home" && find . -type f | sort)" = "$guide_files" ] && [ "$(listed)" = "Operator's guide$suffix.lnk" ] ||
+            fail "a downgrade to $release, then its uninstaller, left other files than the guide:"$'\n'"$(find "$home" "$(dirname "$shortcut")")"
+        rm -r "$home" "$(dirname "$shortcut")"
         nothing_left "a downgrade to $release, then its uninstaller"
     done
     # The earlier release installed a second copy into another folder, which the entry and the
