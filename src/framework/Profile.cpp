@@ -51,7 +51,7 @@ QString Key(const QString& section, const QString& entry)
 // makes a list of it; it is put back together.
 QString TextValue(const QVariant& value)
 {
-    if (value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList)
+    if (value.userType() == QMetaType::QStringList || value.userType() == QMetaType::QVariantList)
         return value.toStringList().join(QLatin1Char(','));
     return value.toString();
 }
@@ -70,7 +70,7 @@ bool WriteProfile(const Entries& pending, QString& /*reason*/)
 // A value as the file gives it back: text, and valid UTF-16 (a stray surrogate becomes '?').
 QVariant AsStored(const QVariant& value)
 {
-    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::QString)
+    if (value.userType() == QMetaType::Int || value.userType() == QMetaType::QString)
         return QString::fromUtf8(value.toString().toUtf8());
     return value;
 }
@@ -96,8 +96,8 @@ bool ReadsBackAs(const QVariant& value, const QVariant& expected)
     };
     if (serialised(value) == serialised(expected))
         return true;
-    const bool bText = value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QStringList ||
-                       value.typeId() == QMetaType::QVariantList;
+    const bool bText = value.userType() == QMetaType::QString || value.userType() == QMetaType::QStringList ||
+                       value.userType() == QMetaType::QVariantList;
     return bText && TextValue(value) == TextValue(expected);
 }
 
@@ -335,7 +335,7 @@ uint32_t CProfile::GetProfileInt(const QString& section, const QString& entry, u
 {
     // A registry DWORD as it stands, or text holding a 32-bit integer in signed or unsigned decimal.
     const QVariant value = Value(Key(section, entry));
-    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::UInt)
+    if (value.userType() == QMetaType::Int || value.userType() == QMetaType::UInt)
         return static_cast<uint32_t>(value.toLongLong());
     bool ok = false;
     const qlonglong number = TextValue(value).trimmed().toLongLong(&ok, 10);
