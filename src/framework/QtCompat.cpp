@@ -1,6 +1,7 @@
 #include "framework/QtCompat.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QFont>
 
 namespace fw {
 
@@ -10,6 +11,13 @@ void PrepareHighDpiScaling()
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+#endif
+}
+
+void UseSystemMessageFont()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0) && defined(Q_OS_WIN)
+    QApplication::setFont(QApplication::font("QMessageBox"));
 #endif
 }
 

@@ -19,4 +19,9 @@ using NativeEventResult = long;
 // window, its fonts and its pixmaps come out the same on a high-DPI screen with either Qt.
 void PrepareHighDpiScaling();
 
+// Qt 6 on Windows takes the system's message font (Segoe UI 9 pt) as the application's font, Qt 5 the
+// older dialog font (MS Shell Dlg 2, 8 pt), though it knows the message font as the message boxes'. Called
+// once the application object exists, so that what has no font of its own looks the same with either Qt.
+void UseSystemMessageFont();
+
 } // namespace fw
