@@ -155,9 +155,11 @@ for bits in "${legs[@]}"; do
     # of its own from the same setting).
     export READOUT_WINE_VERSION=${windows_version[$bits]}
     "$emulator" reg add 'HKCU\Software\Wine' /v Version /d "$READOUT_WINE_VERSION" /f >/dev/null 2>&1
-    # Its desktop process was started without a display: the tests' windows need one started on Xvfb.
+    reported=$("$emulator" cmd /c ver 2>/dev/null | tr -d '\r' | grep .)
+    # Its desktop process was started without a display: the tests' windows need one started on Xvfb, so
+    # every process of the prefix has ended before they start.
     wineserver -w
-    echo "== Windows $bits-bit: the prefix reports $("$emulator" cmd /c ver 2>/dev/null | tr -d '\r' | grep .)"
+    echo "== Windows $bits-bit: the prefix reports $reported"
     echo "== Windows $bits-bit: tests under wine"
     leg_status=0
     readout_xvfb ctest --test-dir "$build" --output-on-failure --timeout 600 -j2 2>&1 | tee "$build/ctest.log" ||
