@@ -169,6 +169,9 @@ elseif(WIN32)
         set(CPACK_READOUT_SIMULATOR 1)
     endif()
     set(CPACK_READOUT_SIMULATOR_DESCRIPTION "${READOUT_SIMULATOR_DESCRIPTION}")
+    # The oldest Windows the program starts on, its Qt's: the installer refuses an older one.
+    set(CPACK_READOUT_OLDEST_BUILD ${READOUT_OLDEST_WINDOWS_BUILD})
+    set(CPACK_READOUT_OLDEST_WINDOWS "${READOUT_OLDEST_WINDOWS}")
     # The mutex the running program holds, which the installer and the uninstaller look for.
     set(CPACK_READOUT_RUNNING_MUTEX "${READOUT_RUNNING_MUTEX}")
     # The copyright line of LICENSE, for the installer's version block.
@@ -184,6 +187,21 @@ elseif(WIN32)
     endforeach()
     set(CPACK_READOUT_UNINSTALL_LIST "${PROJECT_BINARY_DIR}/nsis/uninstall-files.nsh")
     file(WRITE "${CPACK_READOUT_UNINSTALL_LIST}" "${readout_uninstall_lines}")
+    # The files an earlier release installed that this one does not: the Qt libraries of the other major
+    # version (1.1.0's 32-bit program was built on Qt 6, 1.2.0's on Qt 5). An upgrade removes them, and so
+    # does the uninstaller, after a downgrade left them.
+    set(readout_earlier_lines "")
+    foreach(major 5 6)
+        foreach(module Core Gui Widgets)
+            set(file bin/Qt${major}${module}.dll)
+            if(NOT file IN_LIST readout_program_files)
+                string(REPLACE "/" "\\" file "${file}")
+                string(APPEND readout_earlier_lines "    !insertmacro REMOVE \"$INSTDIR\\${file}\"\n")
+            endif()
+        endforeach()
+    endforeach()
+    set(CPACK_READOUT_EARLIER_LIST "${PROJECT_BINARY_DIR}/nsis/earlier-files.nsh")
+    file(WRITE "${CPACK_READOUT_EARLIER_LIST}" "${readout_earlier_lines}")
 endif()
 
 include(CPack)

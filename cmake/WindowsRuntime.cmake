@@ -3,12 +3,14 @@
 # the build tree, so the program and the tests run from there, and installed beside the program. What is
 # installed is listed in the global property READOUT_PROGRAM_FILES, for the uninstaller.
 
-set(readout_qt_libraries Qt6::Core Qt6::Gui Qt6::Widgets)
+# The targets are the Qt in use's (Qt 5 or Qt 6), whose files are named after it (Qt5Core.dll, Qt6Core.dll).
+set(qt Qt${QT_VERSION_MAJOR})
+set(readout_qt_libraries ${qt}::Core ${qt}::Gui ${qt}::Widgets)
 # Plugin target, and the folder beside the program where Qt looks for it.
 set(readout_qt_plugins
-    Qt6::QWindowsIntegrationPlugin platforms
-    Qt6::QOffscreenIntegrationPlugin platforms
-    Qt6::QWindowsVistaStylePlugin styles)
+    ${qt}::QWindowsIntegrationPlugin platforms
+    ${qt}::QOffscreenIntegrationPlugin platforms
+    ${qt}::QWindowsVistaStylePlugin styles)
 
 function(readout_imported_location target out)
     foreach(property IMPORTED_LOCATION_RELEASE IMPORTED_LOCATION_RELWITHDEBINFO IMPORTED_LOCATION)
@@ -63,7 +65,7 @@ foreach(i RANGE 0 ${last} 2)
     readout_imported_location(${target} path)
     file(COPY "${path}" DESTINATION ${out}/${folder})
     # Headless running is for tests; the installed program draws on the desktop only.
-    if(NOT target STREQUAL "Qt6::QOffscreenIntegrationPlugin")
+    if(NOT target STREQUAL "${qt}::QOffscreenIntegrationPlugin")
         install(FILES "${path}" DESTINATION bin/${folder})
         get_filename_component(name "${path}" NAME)
         set_property(GLOBAL APPEND PROPERTY READOUT_PROGRAM_FILES bin/${folder}/${name})
@@ -71,6 +73,6 @@ foreach(i RANGE 0 ${last} 2)
 endforeach()
 
 if(READOUT_BUILD_TESTS)
-    readout_imported_location(Qt6::Test path)
+    readout_imported_location(${qt}::Test path)
     file(COPY "${path}" DESTINATION ${out})
 endif()

@@ -1,7 +1,9 @@
 #include "app/ReadoutApp.h"
+#include "framework/QtCompat.h"
 
 int main(int argc, char** argv)
 {
+    fw::PrepareHighDpiScaling();
     CReadoutApp app(argc, argv);
     if (!app.InitInstance())
         return 1;

@@ -92,7 +92,7 @@ void WriteProfile(const QString& profileFile, const QByteArray& text)
     for (const QString& key : from.allKeys()) {
         // The file's unquoted commas make a list; the registry holds the text as it was typed.
         const QVariant value = from.value(key);
-        to.setValue(key, value.typeId() == QMetaType::QStringList ? value.toStringList().join(QLatin1Char(','))
+        to.setValue(key, value.userType() == QMetaType::QStringList ? value.toStringList().join(QLatin1Char(','))
                                                                    : value.toString());
     }
 #else

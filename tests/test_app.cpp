@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "app/ReadoutApp.h"
 #include "framework/Dialog.h"
+#include "framework/QtCompat.h"
 #include "resources/Resources.h"
 
 #include <QAbstractEventDispatcher>
@@ -30,7 +31,7 @@ void EndFromOutside([[maybe_unused]] qint64 endSession = 0)
     msg.message = WM_ENDSESSION;
     msg.wParam = TRUE;
     msg.lParam = static_cast<LPARAM>(endSession);
-    qintptr result = 0;
+    fw::NativeEventResult result = 0;
     QAbstractEventDispatcher::instance()->filterNativeEvent("windows_generic_MSG", &msg, &result);
 #else
     std::raise(SIGTERM);

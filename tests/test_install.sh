@@ -309,7 +309,8 @@ if [ -n "$in_namespace" ] && ((failures == 0)); then
     for row in "1.0.0-ca864f6 apt-upgrade" "1.0.0-ca864f6 apt-install installed" \
         "1.0.0-ca864f6 dpkg-program-first" "1.0.0-ca864f6 dpkg-simulator-first installed" \
         "1.0.0-0fe3a53 apt-upgrade installed" "1.0.0-0fe3a53 apt-install" \
-        "1.0.0-0fe3a53 dpkg-program-first installed" "1.0.0-0fe3a53 dpkg-simulator-first"; do
+        "1.0.0-0fe3a53 dpkg-program-first installed" "1.0.0-0fe3a53 dpkg-simulator-first" \
+        "1.1.0-e4fc422 apt-upgrade installed" "1.1.0-e4fc422 dpkg-simulator-first"; do
         read -r from how card <<<"$row"
         if [ -z "$releases" ]; then
             break

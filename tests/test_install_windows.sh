@@ -16,12 +16,16 @@
 # Moves between installations: a second install into another folder (/D=) goes where the first is; a
 # library in the Windows folder or on PATH is not taken for a card's; the 64-bit installer beside a
 # 32-bit card's library ends with a non-zero status and installs nothing unless /SIMULATED=1; a file that
-# cannot be written stops a silent install with a non-zero status before any record is written. With the
+# cannot be written stops a silent install with exit status 2 before any record is written. On a Windows
+# older than the build's oldest (the 32-bit one on Vista, the 64-bit one on 7 and 8.1) the installer ends
+# with exit status 3 and writes nothing. Every PE file the 32-bit installer puts in place imports nothing
+# that Windows 7 SP1 lacks (tests/newer_than_windows7.txt), where 1.1.0's did. With the
 # earlier releases' installers (the folder READOUT_RELEASES names, which scripts/test-windows.sh sets
 # to ../shared/releases when it is there): an upgrade from each installs in place, keeps the simulator the installer's own and
-# removes the earlier shortcut names; a downgrade and the earlier uninstaller leave nothing but this
-# release's guide and its shortcut, which the earlier uninstaller does not know; and an
-# uninstaller whose folder the entry no longer names leaves the entry and the shortcuts.
+# removes the earlier shortcut names and the earlier Qt's files; a downgrade leaves a working earlier
+# program (1.1.0's is run), and the earlier uninstaller nothing but what it does not know: this release's
+# guide and its shortcut, and after the 32-bit build its Qt 5 libraries; and an uninstaller whose folder
+# the entry no longer names leaves the entry and the shortcuts.
 #
 # usage: test_install_windows.sh BUILD_DIR CPACK WINE OBJDUMP STANDIN_DLL
 set -euo pipefail
@@ -29,7 +33,10 @@ build=$1 cpack=$2 wine=$3 objdump=$4 standin=$5
 
 source "$(dirname "${BASH_SOURCE[0]}")/install_checks.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/setup.sh"
-require_tools scripts/test-windows.sh "$wine" wineserver strings "$objdump" xwininfo md5sum
+# A missing tool fails the test: scripts/test-windows.sh installs every one.
+for tool in "$wine" wineserver strings "$objdump" xwininfo md5sum; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/test-windows.sh installs it)"; exit 1; }
+done
 [ -n "${DISPLAY:-}" ] || { echo "SKIP: no display for the program's window (scripts/test-windows.sh runs on Xvfb)"; exit 77; }
 export WINEDEBUG=-all
 # No desktop entries of the host for the shortcuts made inside the prefix.
@@ -49,6 +56,13 @@ case "$(basename "$installer")" in
     *) echo "FAIL: the installer is named $(basename "$installer")"; exit 1 ;;
 esac
 export WINEARCH=win$bits
+# The Windows each prefix reports unless a case names another: the build's oldest, as the leg's prefix.
+default_version=${READOUT_WINE_VERSION:-win7}
+[ "$bits" = 32 ] || default_version=${READOUT_WINE_VERSION:-win10}
+# The Qt the build was made with, whose libraries are installed: Qt5Core.dll or Qt6Core.dll.
+qt=$(cd "$build/bin" && ls Qt?Core.dll | head -n 1)
+qt=${qt%Core.dll}
+[ "$qt" = Qt5 ] || [ "$qt" = Qt6 ] || { echo "FAIL: no Qt library in $build/bin"; exit 1; }
 declare -A installer_of=([$bits]=$installer) homes targets
 if [ "$bits" = 64 ]; then
     if [ -n "${READOUT_WIN32_INSTALLER:-}" ]; then
@@ -60,9 +74,10 @@ if [ "$bits" = 64 ]; then
 fi
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane 001 - Digital Readout'
 
-# new_prefix NAME: a fresh prefix of the installer's width, a copy of one prefix booted once (quicker than
-# booting each); its system folders, which nothing here changes, are hard links. `system` is the system
-# folder as the program sees it.
+# new_prefix NAME [VERSION]: a fresh prefix of the installer's width, a copy of one prefix booted once
+# (quicker than booting each), reporting the Windows VERSION names (win7, vista, win81, win10; the
+# build's oldest unless named); its system folders, which nothing here changes, are hard links. `system`
+# is the system folder as the program sees it.
 new_prefix() {
     wineserver -k 2>/dev/null || true
     local booted=$scratch/booted folder
@@ -79,6 +94,7 @@ new_prefix() {
     done
     drive=$WINEPREFIX/drive_c
     system=$drive/windows/system32
+    quietly "$wine" reg add 'HKCU\Software\Wine' /v Version /d "${2:-$default_version}" /f
 }
 
 # install_build BITS ARG...: runs the installer of that width silently; sets `target` (its shortcut's
@@ -163,7 +179,7 @@ simulator_installed() { [ -f "$home/bin/ivrlib32.dll" ]; }
 new_prefix plain
 install
 simulator_installed || fail "no card's library, yet the simulated boards were not installed"
-for file in bin/orvane-readout.exe bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll \
+for file in bin/orvane-readout.exe bin/${qt}Core.dll bin/${qt}Gui.dll bin/${qt}Widgets.dll \
     bin/platforms/qwindows.dll bin/styles/qwindowsvistastyle.dll bin/libstdc++-6.dll \
     bin/libwinpthread-1.dll Uninstall.exe doc/guide.html doc/readout.png; do
     [ -f "$home/$file" ] || fail "not installed: $file"
@@ -176,8 +192,47 @@ guide_target=$( (strings "$guide_shortcut"; strings -e l "$guide_shortcut") 2>/d
 grep -qi 'Digital Readout\\doc\\guide\.html' <<<"$guide_target" ||
     fail "no shortcut '$(basename "$guide_shortcut")' to the guide"
 ls "$home"/bin/libgcc_s_*.dll >/dev/null 2>&1 || fail "not installed: the compiler's libgcc_s"
-[ ! -e "$home/bin/Qt6Test.dll" ] && [ ! -e "$home/bin/platforms/qoffscreen.dll" ] ||
+[ ! -e "$home/bin/${qt}Test.dll" ] && [ ! -e "$home/bin/platforms/qoffscreen.dll" ] ||
     fail "test-only libraries were installed"
+
+# newer_imports FOLDER: what the PE files in FOLDER import that Windows 7 SP1 lacks, one
+# "FILE: DLL FUNCTION (first in WINDOWS)" a line; nothing when every one loads there.
+newer_imports() {
+    local folder=$1 file
+    find "$folder" -type f \( -iname '*.exe' -o -iname '*.dll' \) | sort | while read -r file; do
+        "$objdump" -p "$file" | awk -v file="${file#"$folder/"}" -v list="$(dirname "${BASH_SOURCE[0]}")/newer_than_windows7.txt" '
+            BEGIN {
+                while ((getline line < list) > 0) {
+                    if (line ~ /^#/ || line !~ /[^ ]/) continue
+                    n++
+                    split(line, field, / +/)
+                    pattern = toupper(field[1])
+                    gsub(/\./, "\\.", pattern)
+                    gsub(/\*/, ".*", pattern)
+                    dll[n] = "^" pattern "$"
+                    function_of[n] = field[2]
+                    sub(/^[^ ]+ +[^ ]+ +/, "", line)
+                    since[n] = line
+                }
+                if (!n) { print "the list " list " is empty"; exit }
+            }
+            /^\tDLL Name: / {
+                name = $3
+                current = toupper(name)
+                for (i = 1; i <= n; i++)
+                    if (function_of[i] == "*" && current ~ dll[i]) print file ": " name " (first in " since[i] ")"
+                next
+            }
+            current != "" && /^\t[0-9a-f]+\t +[0-9]+  [^ ]+$/ {
+                for (i = 1; i <= n; i++)
+                    if (function_of[i] == $3 && current ~ dll[i]) print file ": " name " " $3 " (first in " since[i] ")"
+            }'
+    done
+}
+if [ "$bits" = 32 ]; then
+    newer=$(newer_imports "$home")
+    [ -z "$newer" ] || fail "the 32-bit installation imports what Windows 7 SP1 lacks:"$'\n'"$newer"
+fi
 
 # Explorer's properties and the task bar: the version block and the icon (16 and 32 pixels) of the .exe.
 exe="$home/bin/orvane-readout.exe"
@@ -265,12 +320,14 @@ uninstall
 # Nothing installed by an install that fails; what the installer takes for a card's library.
 new_prefix elsewhere
 folder="$drive/Program Files/Orvane 001 - Digital Readout"
-# The status and the records of a silent install that must not go on: no uninstall entry, no shortcut.
+# refused STATUS ARG...: the status and the records of a silent install that must not go on: exit status
+# STATUS, no uninstall entry, no shortcut.
 refused() {
-    local status=0
+    local expected=$1 status=0
+    shift
     "$wine" "$installer" /S "$@" >/dev/null 2>&1 || status=$?
     wineserver -w
-    [ "$status" != 0 ] || fail "$why: the installer ended with status 0"
+    [ "$status" = "$expected" ] || fail "$why: the installer ended with status $status, not $expected"
     ! "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "$why: the uninstall entry was written"
     [ -z "$(find "$drive" -path '*Start Menu*' -iname '*orvane*')" ] || fail "$why: a shortcut was written"
 }
@@ -280,7 +337,7 @@ if [ "$bits" = 64 ]; then
     # program would show the simulated boards instead, so silent, nothing is installed without /SIMULATED=1.
     cp "$standin" "$drive/windows/syswow64/ivrlib32.dll"
     why="the 64-bit installer beside a 32-bit card's library"
-    refused
+    refused 2
     [ ! -e "$folder" ] || fail "$why installed $(find "$folder" | head -n 3)"
     options=(/SIMULATED=1)
 else
@@ -291,13 +348,23 @@ else
     export WINEPATH='C:\cardlib'
 fi
 # A file that cannot be written (a folder where it goes) stops the install before any record is written.
-mkdir -p "$folder/bin/Qt6Gui.dll"
+mkdir -p "$folder/bin/${qt}Gui.dll"
 why="a file that could not be written"
-refused "${options[@]}"
-rmdir "$folder/bin/Qt6Gui.dll"
+refused 2 "${options[@]}"
+rmdir "$folder/bin/${qt}Gui.dll"
 install "${options[@]}"
 simulator_installed || fail "the simulated boards were not installed (${options[*]:-a library in the Windows folder and on PATH})"
 unset WINEPATH
+
+# A Windows older than the build's oldest: the installer says so and writes nothing, silent with exit
+# status 3, whatever the command line asks.
+if [ "$bits" = 32 ]; then older=(vista); else older=(win7 win81); fi
+for version in "${older[@]}"; do
+    new_prefix "older-$version" "$version"
+    why="the $bits-bit installer on $version"
+    refused 3 /SIMULATED=1
+    [ -z "$(find "$drive" -iname '*orvane 001*')" ] || fail "$why installed $(find "$drive" -iname '*orvane 001*' | head -n 3)"
+done
 
 # Both builds side by side in a 64-bit prefix, one installed after the other in either order: each runs;
 # removing one leaves the other working, and removing both leaves nothing of either.
@@ -338,14 +405,29 @@ nothing_left() {
 if [ -n "${READOUT_RELEASES:-}" ]; then
     suffix=""
     [ "$bits" = 32 ] || suffix=" (64-bit)"
-    for release in 1.0.0-ca864f6 1.0.0-0fe3a53; do
-        earlier="$READOUT_RELEASES/$release/orvane-readout-1.0.0-win$bits.exe"
+    # The libraries of the other Qt, which an earlier release of this width may have installed.
+    other_qt=Qt6
+    [ "$qt" = Qt5 ] || other_qt=Qt5
+    for release in 1.1.0-e4fc422 1.0.0-ca864f6 1.0.0-0fe3a53; do
+        earlier="$READOUT_RELEASES/$release/orvane-readout-${release%-*}-win$bits.exe"
         [ -f "$earlier" ] || { echo "FAIL: no $earlier"; exit 1; }
-        # An upgrade: in place, the simulator this installer's own, only this installer's shortcut names.
+        # An upgrade: in place, the simulator this installer's own, only this installer's shortcut names,
+        # no file of the earlier Qt.
         new_prefix "upgrade-$release"
         quietly "$wine" "$earlier" /S
         wineserver -w
+        if [ "$release$bits" = 1.1.0-e4fc42232 ]; then
+            # The import check sees what keeps 1.1.0's 32-bit program from starting on Windows 7.
+            folder="$drive/Program Files/Orvane 001 - Digital Readout"
+            newer=$(newer_imports "$folder")
+            for import in "Qt6Core.dll: api-ms-win-core-synch-l1-2-0.dll" "Qt6Gui.dll: USER32.dll SystemParametersInfoForDpi" \
+                "platforms/qwindows.dll: SHCORE.dll" "platforms/qwindows.dll: USER32.dll GetDpiForWindow"; do
+                grep -qiF "bin/$import " <<<"$newer" || fail "the import check did not find $import in 1.1.0:"$'\n'"$newer"
+            done
+        fi
         install
+        left=$(find "$home" -name "$other_qt*")
+        [ -z "$left" ] || fail "upgrade from $release left the earlier Qt's files:"$'\n'"$left"
         strings -e l "$home/bin/ivrlib32.dll" | grep -q "simulated encoder boards" ||
             fail "upgrade from $release: bin\ivrlib32.dll is not this installer's simulator"
         [ "$(listed)" = "Operator's guide$suffix.lnk"$'\n'"Orvane 001 - Digital Readout$suffix.lnk"$'\n'"Uninstall$suffix.lnk" ] ||
@@ -360,9 +442,17 @@ if [ -n "${READOUT_RELEASES:-}" ]; then
         install
         quietly "$wine" "$earlier" /S
         wineserver -w
+        # 1.1.0's program, as its installer left it, runs.
+        [ "${release%-*}" != 1.1.0 ] || run "downgrade-$release" simulator
         uninstall
-        [ "$(cd "$home" && find . -type f | sort)" = "$guide_files" ] && [ "$(listed)" = "Operator's guide$suffix.lnk" ] ||
-            fail "a downgrade to $release, then its uninstaller, left other files than the guide:"$'\n'"$(find "$home" "$(dirname "$shortcut")")"
+        # The earlier uninstaller knows nothing of this release's guide and its shortcut, nor, after the
+        # 32-bit build, of its Qt 5 libraries: they alone stay, and go with the folder by hand (docs/windows.md).
+        expected=$guide_files
+        if [ "$other_qt" = Qt6 ]; then
+            expected=$(printf '%s\n' "$guide_files" "./bin/${qt}Core.dll" "./bin/${qt}Gui.dll" "./bin/${qt}Widgets.dll" | sort)
+        fi
+        [ "$(cd "$home" && find . -type f | sort)" = "$expected" ] && [ "$(listed)" = "Operator's guide$suffix.lnk" ] ||
+            fail "a downgrade to $release, then its uninstaller, left other files than those:"$'\n'"$(find "$home" "$(dirname "$shortcut")")"
         rm -r "$home" "$(dirname "$shortcut")"
         nothing_left "a downgrade to $release, then its uninstaller"
     done

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -347,7 +348,7 @@ private slots:
         QFETCH(int, sampleMs);
         QCOMPARE(OpenWith(env), 0);
         const int channels = read_encoder(REG_AXIS_COUNT, 0);
-        QList<QSet<int32_t>> seen(channels);
+        std::vector<QSet<int32_t>> seen(channels);
         QSet<unsigned> limits;
         QElapsedTimer clock;
         clock.start();

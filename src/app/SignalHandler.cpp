@@ -1,5 +1,7 @@
 #include "app/SignalHandler.h"
 
+#include "framework/QtCompat.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
@@ -82,7 +84,7 @@ public:
     {
     }
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    bool nativeEventFilter(const QByteArray& eventType, void* message, fw::NativeEventResult*) override
     {
         if (eventType != "windows_generic_MSG" || !message)
             return false;

@@ -1,8 +1,13 @@
 #include "framework/WinApp.h"
 
+#include "framework/QtCompat.h"
+
 namespace fw {
 
-CWinApp::CWinApp(int& argc, char** argv) : QApplication(argc, argv) {}
+CWinApp::CWinApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    UseSystemMessageFont();
+}
 
 CWinApp::~CWinApp() = default;
 
