@@ -236,7 +236,7 @@ fi
 
 # Explorer's properties and the task bar: the version block and the icon (16 and 32 pixels) of the .exe.
 exe="$home/bin/orvane-readout.exe"
-strings -e l "$exe" | grep -qx "Orvane 001 - Digital Readout" || fail "the .exe names no product"
+strings -e l "$exe" | grep -x "Orvane 001 - Digital Readout" >/dev/null || fail "the .exe names no product"
 resources=$("$objdump" -p "$exe" | sed -n '/The .rsrc Resource Directory/,$p')
 # Resource types at the top level (RT_ICON 3, RT_GROUP_ICON 14, RT_VERSION 16), and the icon's images.
 for type in 000003 00000e 000010; do
@@ -428,7 +428,7 @@ if [ -n "${READOUT_RELEASES:-}" ]; then
         install
         left=$(find "$home" -name "$other_qt*")
         [ -z "$left" ] || fail "upgrade from $release left the earlier Qt's files:"$'\n'"$left"
-        strings -e l "$home/bin/ivrlib32.dll" | grep -q "simulated encoder boards" ||
+        strings -e l "$home/bin/ivrlib32.dll" | grep "simulated encoder boards" >/dev/null ||
             fail "upgrade from $release: bin\ivrlib32.dll is not this installer's simulator"
         [ "$(listed)" = "Operator's guide$suffix.lnk"$'\n'"Orvane 001 - Digital Readout$suffix.lnk"$'\n'"Uninstall$suffix.lnk" ] ||
             fail "upgrade from $release: the shortcuts are"$'\n'"$(listed)"
