@@ -140,6 +140,11 @@ private slots:
             DWORD_PTR answer = 0;
             SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 10000, &answer);
             QVERIFY(answer != FALSE);
+            // Another program may still refuse: until the session ends, the readout stays and ticks.
+            const auto ticks = ReadLines(trace).filter(QStringLiteral("read 40 5 ->")).size();
+            QTRY_VERIFY_WITH_TIMEOUT(ReadLines(trace).filter(QStringLiteral("read 40 5 ->")).size() > ticks,
+                                     5000);
+            QVERIFY(IsWindowVisible(window));
             SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 10000, &answer);
             // Windows may end it now: the card is closed and the settings are saved already.
             QCOMPARE(ReadLines(trace).last(), QStringLiteral("close"));

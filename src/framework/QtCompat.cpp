@@ -21,4 +21,11 @@ void UseSystemMessageFont()
 #endif
 }
 
+void CloseOnlyWhenSessionEnds()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0) && !defined(QT_NO_SESSIONMANAGER)
+    QGuiApplication::setFallbackSessionManagementEnabled(false);
+#endif
+}
+
 } // namespace fw

@@ -24,4 +24,10 @@ void PrepareHighDpiScaling();
 // once the application object exists, so that what has no font of its own looks the same with either Qt.
 void UseSystemMessageFont();
 
+// When Windows asks whether the session may end, Qt 5 closes every window of the program before it
+// answers, though another program may still refuse and the session go on without the readout; Qt 6
+// only answers. Either way the program closes when the session really ends. Called once the
+// application object exists.
+void CloseOnlyWhenSessionEnds();
+
 } // namespace fw

@@ -7,6 +7,7 @@ namespace fw {
 CWinApp::CWinApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     UseSystemMessageFont();
+    CloseOnlyWhenSessionEnds();
 }
 
 CWinApp::~CWinApp() = default;
