@@ -2,8 +2,9 @@
 # The Windows leg, from Debian: builds the readout for 32-bit Windows (build-win32/, the build a card's
 # owner installs, since the vendor's ivrlib32.dll is a 32-bit library) and 64-bit Windows (build-win64/,
 # simulated boards only) with Qt for Windows and Debian's mingw-w64, runs every test of each under wine
-# through CTest (headless tests offscreen, the rest on Xvfb), each leg in a fresh wine prefix, and builds
-# the installers. Run as root on Debian 12; installs what it lacks.
+# through CTest (headless tests offscreen, the rest on Xvfb), each leg in a fresh wine prefix; the test
+# package_windows builds each leg's installer into its build folder. Run as root on Debian 12; installs
+# what it lacks.
 # Usage: test-windows.sh [32|64]   (both legs unless one is named)
 #
 # The installer's test also tries the earlier releases' installers (upgrades from them, downgrades to them)
@@ -133,7 +134,8 @@ for bits in "${legs[@]}"; do
     else
         emulator=/usr/lib/wine/wine64
         export WINEARCH=win64
-        # test_install_windows installs the 32-bit installer beside the 64-bit one.
+        # test_install_windows installs the 32-bit installer, which the 32-bit leg's package_windows test
+        # made, beside the 64-bit one.
         export READOUT_WIN32_INSTALLER
         READOUT_WIN32_INSTALLER=$(ls "$READOUT_ROOT/build-win32"/orvane-readout-*-win32.exe 2>/dev/null || true)
     fi
@@ -143,9 +145,6 @@ for bits in "${legs[@]}"; do
     cmake -S "$READOUT_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release ${qt_options[$bits]} \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" >/dev/null
     cmake --build "$build"
-
-    echo "== Windows $bits-bit: installer"
-    (cd "$build" && cpack -G NSIS >/dev/null) || status=1
 
     # A fresh prefix for the leg: no registry, no files of an earlier run.
     export WINEPREFIX="$build/wineprefix"
