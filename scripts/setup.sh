@@ -2,7 +2,7 @@
 # Installs the Debian packages the readout needs to build, run and be tested, when they are missing.
 # Also the steps the scripts and the install tests share: running as root, the build, an X server of
 # their own (Xvfb), waiting for the readout's refreshes, and the program's window captured. Sourced by the
-# other scripts and by tests/test_install.sh and tests/test_install_windows.sh; run as root on Debian 12.
+# other scripts and by tests/test_install.sh and tests/install_windows.sh; run as root on Debian 12.
 set -euo pipefail
 
 readout_packages=(

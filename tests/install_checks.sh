@@ -1,4 +1,4 @@
-# What the install tests share, sourced by test_install.sh and test_install_windows.sh: a skip when a
+# What the install tests share, sourced by test_install.sh and install_windows.sh: a skip when a
 # tool is missing, a scratch folder removed at exit (after the test's own `cleanup_more`, if it defines
 # one), failures counted and reported together, and commands run quietly unless they fail.
 
