@@ -7,7 +7,7 @@
 # what it lacks.
 # Usage: test-windows.sh [32|64]   (both legs unless one is named)
 #
-# The installer's test also tries the earlier releases' installers (upgrades from them, downgrades to them)
+# test_upgrade_windows tries the earlier releases' installers (upgrades from them, downgrades to them)
 # from the folder READOUT_RELEASES names, else from ../shared/releases beside the checkout when it is there
 # (CI has it); READOUT_RELEASES= (empty) leaves them out.
 #
@@ -82,8 +82,8 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     readout_as_root dpkg --add-architecture i386
 fi
 # Everything the legs and their tests use: the 64-bit leg's Qt takes its host tools and their CMake
-# packages from qt6-base-dev-tools and qt6-base-dev; the installer's test reads the files with strings
-# (binutils) and the cross objdump (binutils-mingw-w64), and finds the program's window with xwininfo.
+# packages from qt6-base-dev-tools and qt6-base-dev; the installer tests read the files with strings
+# (binutils) and the cross objdump (binutils-mingw-w64), and find the program's window with xwininfo.
 readout_install_missing cmake ninja-build qt6-base-dev qt6-base-dev-tools \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils binutils-mingw-w64-i686 \
     binutils-mingw-w64-x86-64 wine wine64 wine32:i386 nsis xvfb xauth x11-utils fonts-dejavu-core
@@ -151,8 +151,8 @@ for bits in "${legs[@]}"; do
     wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
     "$emulator" wineboot -i >/dev/null 2>&1
-    # The Windows the prefix reports: the oldest the build supports (the installer's test makes prefixes
-    # of its own from the same setting).
+    # The Windows the prefix reports: the oldest the build supports (the installer tests make prefixes
+    # of their own from the same setting).
     export READOUT_WINE_VERSION=${windows_version[$bits]}
     "$emulator" reg add 'HKCU\Software\Wine' /v Version /d "$READOUT_WINE_VERSION" /f >/dev/null 2>&1
     reported=$("$emulator" cmd /c ver 2>/dev/null | tr -d '\r' | grep .)
